@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs, from Debian 12's own packages, whatever Tinkla needs to build, run and test
+# that this machine does not have yet. Runs apt-get as root, or through sudo.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
+  libfluidsynth-dev librtmidi-dev
+  # sound on a fresh machine: a General MIDI SoundFont for the built-in synthesizer
+  fluid-soundfont-gm
+  # CJK fonts standing in for the window's Song and Kai faces
+  fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
+  # tests, benchmarks and the fuzzer
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  xvfb xdotool x11-utils imagemagick sox python3-mido midicsv
+  pulseaudio libpulse-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+run_as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "Please run as root or install sudo: apt-get needs root." >&2; exit 1; }
+  run_as_root=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${run_as_root[@]}" apt-get update -q
+"${run_as_root[@]}" apt-get install -y -q "${missing[@]}"
