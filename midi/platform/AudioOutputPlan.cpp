@@ -1,0 +1,36 @@
+#include "midi/platform/AudioOutputPlan.h"
+
+#include <cstdlib>
+
+namespace {
+
+TAudioOutput Alsa() { return {"alsa", 128, 4, "default", ""}; }
+// PulseAudio's own driver drops out below 256 frames without real-time priority.
+TAudioOutput Pulse() { return {"pulseaudio", 256, 2, "", ""}; }
+// The JACK server sets the period itself; these only size FluidSynth's side.
+TAudioOutput Jack() { return {"jack", 256, 2, "", ""}; }
+// Larger periods make the file driver drift from real time.
+TAudioOutput File(const char* file) { return {"file", 64, 2, "", file && *file ? file : "tinkla-audio.wav"}; }
+
+} // namespace
+
+std::vector<TAudioOutput> AudioOutputPlan(const char* driver, const char* file)
+{
+    const std::string name = driver ? driver : "";
+    if (name.empty())
+        return {Alsa(), Pulse()};
+    if (name == "alsa")
+        return {Alsa()};
+    if (name == "pulseaudio")
+        return {Pulse()};
+    if (name == "jack")
+        return {Jack()};
+    if (name == "file")
+        return {File(file)};
+    return {{name, 256, 2, "", ""}};
+}
+
+std::vector<TAudioOutput> AudioOutputPlanFromEnvironment()
+{
+    return AudioOutputPlan(std::getenv("TINKLA_AUDIO_DRIVER"), std::getenv("TINKLA_AUDIO_FILE"));
+}

@@ -1,0 +1,145 @@
+#include "midi/platform/FluidSynth.h"
+
+#include "midi/platform/MidiOutPort.h"
+
+#include <fluidsynth.h>
+
+void TFluidSynth::TSettingsDeleter::operator()(fluid_settings_t* settings) const { delete_fluid_settings(settings); }
+void TFluidSynth::TSynthDeleter::operator()(fluid_synth_t* synth) const { delete_fluid_synth(synth); }
+void TFluidSynth::TDriverDeleter::operator()(fluid_audio_driver_t* driver) const { delete_fluid_audio_driver(driver); }
+
+namespace {
+
+void Refused(const std::string& name)
+{
+    throw EMidiOutFailure(MidiOutErrSynthesizer, "FluidSynth refused the setting " + name);
+}
+
+void SetInt(fluid_settings_t* settings, const char* name, int value)
+{
+    if (fluid_settings_setint(settings, name, value) != FLUID_OK)
+        Refused(name);
+}
+
+void SetNum(fluid_settings_t* settings, const char* name, double value)
+{
+    if (fluid_settings_setnum(settings, name, value) != FLUID_OK)
+        Refused(name);
+}
+
+void SetStr(fluid_settings_t* settings, const char* name, const std::string& value)
+{
+    if (fluid_settings_setstr(settings, name, value.c_str()) != FLUID_OK)
+        Refused(name);
+}
+
+void ChooseSynthSettings(fluid_settings_t* settings)
+{
+    SetNum(settings, "synth.sample-rate", SynthSampleRate);
+    // Ordinary users cannot lock the ~150 MB of samples a GM SoundFont holds.
+    SetInt(settings, "synth.lock-memory", 0);
+    // With dynamic loading a program change blocks concurrent note-ons for tens of ms.
+    SetInt(settings, "synth.dynamic-sample-loading", 0);
+    // Keys arrive from two threads (window and playback timer).
+    SetInt(settings, "synth.threadsafe-api", 1);
+    // Louder than FluidSynth's 0.2, since children's songs are sparse and keys play at full
+    // velocity, but with headroom so that a song's full chord plus a few keys does not clip.
+    SetNum(settings, "synth.gain", 0.5);
+    // A child plays a handful of notes over a simple song; 128 voices leave plenty, and a cap
+    // below the default 256 bounds the mixing cost on a small 2-core machine.
+    SetInt(settings, "synth.polyphony", 128);
+    // A little room makes the piano pleasant; the chorus only muddies it and costs CPU.
+    SetInt(settings, "synth.reverb.active", 1);
+    SetNum(settings, "synth.reverb.room-size", 0.3);
+    SetNum(settings, "synth.reverb.level", 0.4);
+    SetInt(settings, "synth.chorus.active", 0);
+}
+
+void ChooseAudioSettings(fluid_settings_t* settings, const TAudioOutput& output)
+{
+    SetStr(settings, "audio.driver", output.Driver);
+    SetInt(settings, "audio.period-size", output.PeriodSize);
+    SetInt(settings, "audio.periods", output.Periods);
+    if (output.Driver == "alsa" && !output.Device.empty())
+        SetStr(settings, "audio.alsa.device", output.Device);
+    if (output.Driver == "file")
+        SetStr(settings, "audio.file.name", output.File);
+    if (output.Driver == "jack")
+        SetInt(settings, "audio.jack.autoconnect", 1);
+}
+
+uint8_t Data(uint32_t word, int shift) { return uint8_t(word >> shift) & 0x7F; }
+
+} // namespace
+
+TFluidSynth::TFluidSynth(const std::string& soundFont, const std::vector<TAudioOutput>& plan)
+{
+    if (soundFont.empty())
+        throw EMidiOutFailure(MidiOutErrNoSoundFont, "no SoundFont");
+    FSettings.reset(new_fluid_settings());
+    if (!FSettings)
+        throw EMidiOutFailure(MidiOutErrSynthesizer, "new_fluid_settings failed");
+    ChooseSynthSettings(FSettings.get());
+    FSynth.reset(new_fluid_synth(FSettings.get()));
+    if (!FSynth)
+        throw EMidiOutFailure(MidiOutErrSynthesizer, "new_fluid_synth failed");
+    if (fluid_synth_sfload(FSynth.get(), soundFont.c_str(), 1) == FLUID_FAILED)
+        throw EMidiOutFailure(MidiOutErrNoSoundFont, "cannot load SoundFont " + soundFont);
+    for (const auto& output : plan) {
+        ChooseAudioSettings(FSettings.get(), output);
+        FDriver.reset(new_fluid_audio_driver(FSettings.get(), FSynth.get()));
+        if (FDriver) {
+            FOutput = output;
+            return;
+        }
+    }
+    if (!plan.empty())
+        throw EMidiOutFailure(MidiOutErrNoAudio, "no audio driver opened");
+}
+
+TFluidSynth::~TFluidSynth() = default;
+
+// FluidSynth's results for channel messages report musical no-ops (a note-off with no sounding
+// voice, a program with no preset), not faults of the device, so they are not errors here.
+uint16_t TFluidSynth::SendShort(uint32_t word)
+{
+    fluid_synth_t* synth = FSynth.get();
+    const uint8_t status = uint8_t(word);
+    const int channel = status & 0x0F;
+    const uint8_t data1 = Data(word, 8), data2 = Data(word, 16);
+    switch (status & 0xF0) {
+    case 0x80: fluid_synth_noteoff(synth, channel, data1); break;
+    case 0x90: fluid_synth_noteon(synth, channel, data1, data2); break;
+    case 0xA0: fluid_synth_key_pressure(synth, channel, data1, data2); break;
+    case 0xB0: fluid_synth_cc(synth, channel, data1, data2); break;
+    case 0xC0: fluid_synth_program_change(synth, channel, data1); break;
+    case 0xD0: fluid_synth_channel_pressure(synth, channel, data1); break;
+    case 0xE0: fluid_synth_pitch_bend(synth, channel, data1 | data2 << 7); break;
+    case 0xF0:
+        // System messages: only System Reset means something to a synthesizer; the rest
+        // (a song's system-exclusive event forwarded as a short word, clock, sense) is ignored.
+        if (status == 0xFF && fluid_synth_system_reset(synth) != FLUID_OK)
+            return MidiOutErrSynthesizer;
+        break;
+    default: return MidiOutErrInvalidParam;
+    }
+    return MidiOutOk;
+}
+
+uint16_t TFluidSynth::SendLong(const uint8_t* data, size_t length)
+{
+    if (length < 2 || data[0] != 0xF0 || data[length - 1] != 0xF7)
+        return MidiOutErrInvalidParam;
+    // FluidSynth takes the bytes between 0xF0 and 0xF7.
+    const int result = fluid_synth_sysex(FSynth.get(), reinterpret_cast<const char*>(data) + 1, int(length - 2),
+                                         nullptr, nullptr, nullptr, 0);
+    return result == FLUID_OK ? MidiOutOk : MidiOutErrInvalidParam;
+}
+
+void TFluidSynth::Render(float* left, float* right, int frames)
+{
+    if (fluid_synth_write_float(FSynth.get(), frames, left, 0, 1, right, 0, 1) != FLUID_OK)
+        throw EMidiOutFailure(MidiOutErrSynthesizer, "fluid_synth_write_float failed");
+}
+
+int TFluidSynth::ActiveVoices() const { return fluid_synth_get_active_voice_count(FSynth.get()); }

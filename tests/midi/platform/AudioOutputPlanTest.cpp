@@ -1,0 +1,42 @@
+#include "midi/platform/AudioOutputPlan.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(AudioOutputPlanTest, DefaultTriesAlsaDefaultThenPulseAudio)
+{
+    const auto plan = AudioOutputPlan(nullptr, nullptr);
+    ASSERT_EQ(plan.size(), 2u);
+    EXPECT_EQ(plan[0].Driver, "alsa");
+    EXPECT_EQ(plan[0].Device, "default");
+    EXPECT_EQ(plan[1].Driver, "pulseaudio");
+    EXPECT_EQ(AudioOutputPlan("", nullptr).size(), 2u);
+    for (const auto& output : plan) {
+        EXPECT_GT(output.PeriodSize, 0);
+        EXPECT_GE(output.Periods, 2);
+        // At most 15 ms of buffering, so that a note reaches the mix point in time.
+        EXPECT_LE(output.PeriodSize * output.Periods * 1000 / SynthSampleRate, 15) << output.Driver;
+    }
+}
+
+TEST(AudioOutputPlanTest, NamedDriverIsTheOnlyOneTried)
+{
+    for (const char* name : {"alsa", "pulseaudio", "jack", "sdl2"}) {
+        const auto plan = AudioOutputPlan(name, "ignored.wav");
+        ASSERT_EQ(plan.size(), 1u) << name;
+        EXPECT_EQ(plan[0].Driver, name);
+        EXPECT_EQ(plan[0].File, "");
+    }
+}
+
+TEST(AudioOutputPlanTest, FileDriverWritesTheGivenWaveInSmallPeriods)
+{
+    const auto plan = AudioOutputPlan("file", "/tmp/out.wav");
+    ASSERT_EQ(plan.size(), 1u);
+    EXPECT_EQ(plan[0].File, "/tmp/out.wav");
+    EXPECT_EQ(plan[0].PeriodSize, 64);
+    EXPECT_FALSE(AudioOutputPlan("file", nullptr)[0].File.empty());
+}
+
+} // namespace
