@@ -1,0 +1,62 @@
+#include "app/SkinWidgets.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TPictureBox::TPictureBox(QWidget* parent, const QRect& geometry)
+    : QWidget(parent)
+{
+    setGeometry(geometry);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void TPictureBox::SetPicture(const QPixmap& picture)
+{
+    FPicture = picture;
+    update();
+}
+
+void TPictureBox::paintEvent(QPaintEvent*)
+{
+    if (FPicture.isNull()) {
+        return;
+    }
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(rect(), FPicture);
+}
+
+THotArea::THotArea(QWidget* parent, const QRect& geometry, int tag)
+    : QWidget(parent)
+    , FTag(tag)
+{
+    setGeometry(geometry);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void THotArea::enterEvent(QEnterEvent*)
+{
+    if (OnMouseEnter) {
+        OnMouseEnter(this);
+    }
+}
+
+void THotArea::leaveEvent(QEvent*)
+{
+    if (OnMouseLeave) {
+        OnMouseLeave(this);
+    }
+}
+
+void THotArea::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+}
+
+void THotArea::mouseReleaseEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick) {
+        OnClick(this);
+    }
+}

@@ -1,0 +1,43 @@
+// The two small controls the skinned window is built from. Window thread only.
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <functional>
+
+// A picture that lets the mouse through to the window below it; stretched over its size.
+class TPictureBox : public QWidget {
+public:
+    TPictureBox(QWidget* parent, const QRect& geometry);
+    void SetPicture(const QPixmap& picture);
+    const QPixmap& Picture() const { return FPicture; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap FPicture;
+};
+
+// A transparent area that takes the mouse: it reports entering, leaving and a left click, and
+// keeps presses from reaching the window (so they neither drag it nor play keys).
+class THotArea : public QWidget {
+public:
+    THotArea(QWidget* parent, const QRect& geometry, int tag);
+
+    int Tag() const { return FTag; }
+
+    std::function<void(THotArea* sender)> OnMouseEnter;
+    std::function<void(THotArea* sender)> OnMouseLeave;
+    std::function<void(THotArea* sender)> OnClick;
+
+protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    int FTag;
+};

@@ -1,0 +1,120 @@
+// The keyboard window: a frameless, skinned 765 x 341 window with the 60-key keyboard, the
+// close button and the places of the transport buttons and the LED panel. It starts and
+// tears down the program's parts in a fixed order and plays notes from the mouse and the
+// computer keyboard through an application-wide event filter (AppMessage).
+//
+// Threads: everything here runs on the window thread.
+#pragma once
+
+#include "app/PianoKeys.h"
+#include "app/SkinImages.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QWidget>
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TMidiOutDriver;
+class TMidiOutput;
+class TNotifyPoster;
+class TPictureBox;
+class THotArea;
+
+class TFBoard : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int ClientWidth = 765;
+    static constexpr int ClientHeight = 341;
+    static constexpr int TransportCount = 7;
+
+    // Runs the whole start-up. `driver` and `poster` must outlive the window; `appDir` is the
+    // folder the img folder is read from (the executable's, with a trailing separator).
+    TFBoard(TMidiOutDriver& driver, TNotifyPoster& poster, const QString& appDir = ExecutableDir());
+    ~TFBoard() override;
+
+    static QString ExecutableDir();
+
+    // The application-wide filter: acts on key and left-button mouse events meant for this
+    // window itself and always lets them go on to it.
+    bool AppMessage(QObject* receiver, QEvent* event);
+
+    void ComputerKeyDown(int32_t code);
+    void ComputerKeyUp(int32_t code);
+    // One short message per channel of KeyChannels, ascending; note-on and note-off carry
+    // the note shifted by Transpose.
+    void SendToKeyChannels(uint8_t kind, uint8_t data1, uint8_t data2);
+
+    int32_t NoteAtPoint(QPoint p) const;
+    void DrawKeyDown(int32_t note);
+    void DrawKeyUp(int32_t note);
+    void DrawAllKeysUp();
+
+    // Shows a message for the user in a box owned by this window, after the current event
+    // has been handled (so a box never opens in the middle of a key press or in start-up).
+    // Tests replace ShowMessage to collect what the user would read.
+    void Report(const QString& text);
+    std::function<void(const QString& text)> ShowMessage;
+
+    // --- State (named as the rest of the program refers to it) ------------------------------
+    QString AppDir;
+    TSkinImages Skin;
+    TKeyTable Keys;
+    int32_t MouseNote = 0;
+    std::bitset<256> KeyChannels;
+    int32_t CurrentProgram = 0;
+    bool PlayAlong = false;
+    // Semitones (0 to 7) added to every note the keyboard sends.
+    int32_t Transpose = 0;
+    int32_t DragX = 0;
+    int32_t DragY = 0;
+    bool Dragging = false;
+
+    std::unique_ptr<TMidiOutput> MidiOutput1;
+
+    // Controls of the layout.
+    QLabel* Label1;       // the product name, one letter per line
+    TPictureBox* Image2;  // the close button's picture
+    THotArea* lblClose;
+    std::array<TPictureBox*, TransportCount> TransportPictures;
+    std::array<THotArea*, TransportCount> TransportHotAreas;
+    std::array<QLabel*, TransportCount> TransportCaptions;
+    QLabel* lblCaption;   // the current song's title
+    QLabel* lblOffset;    // the transposition, hidden until one is chosen
+
+    // Where the LED panel sits.
+    static constexpr QRect LedPanelPlace{269, 40, 212, 113};
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void BuildKeyTable();
+    void CreateControls();
+    void OpenOutputDevice();
+    void PaintKey(QPainter& painter, int32_t note) const;
+    void MouseKeyEvent(const QMouseEvent& event);
+    void ReportDeviceError(const std::exception& error);
+    void ShowReports();
+
+    QPixmap FBackground;
+    QPixmap FLogo;
+    std::vector<QString> FReports;
+    // The device's last error the user was shown, so a failing device is reported once
+    // rather than once per note.
+    QString FShownDeviceError;
+    bool FDeviceUnavailable = false;
+};
