@@ -1,0 +1,107 @@
+// A keyboard window on a scripted MIDI output, driven by synthesised Qt events, for tests
+// that run without a display (offscreen platform).
+#pragma once
+
+#include "app/SkinWidgets.h"
+#include "app/UBoard.h"
+#include "midi/MidiOut.h"
+#include "tests/support/FakeMidiOutDriver.h"
+#include "tests/support/QueueNotifyPoster.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class TQtApp : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "tinkla-app-test";
+        static char* argv[] = {name, nullptr};
+        App = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { App.reset(); }
+
+private:
+    std::unique_ptr<QApplication> App;
+};
+
+inline ::testing::Environment* const QtApp = ::testing::AddGlobalTestEnvironment(new TQtApp);
+
+using TMessage = std::array<int, 3>;
+
+// XKB key codes (evdev + 8) of the keys the tests press.
+namespace Xkb {
+inline constexpr uint32_t A = 38;
+inline constexpr uint32_t K = 45;
+inline constexpr uint32_t Q = 24;
+inline constexpr uint32_t Z = 52;
+inline constexpr uint32_t Left = 113;
+} // namespace Xkb
+
+class TBoardTest : public ::testing::Test {
+protected:
+    TFakeMidiOutDriver Driver{{"Fake Synth"}};
+    TQueueNotifyPoster Poster;
+    std::vector<QString> Reports;
+    std::unique_ptr<TFBoard> Board;
+
+    void SetUp() override { qunsetenv("TINKLA_MIDI_OUT"); }
+
+    void Start(const QString& appDir = QStringLiteral(TINKLA_SOURCE_DIR "/"))
+    {
+        Board = std::make_unique<TFBoard>(Driver, Poster, appDir);
+        Board->ShowMessage = [this](const QString& text) { Reports.push_back(text); };
+        QApplication::processEvents();
+    }
+
+    std::vector<TMessage> Sent() const
+    {
+        std::vector<TMessage> messages;
+        for (const uint32_t word : Driver.Shorts()) {
+            messages.push_back({int(word & 0xFF), int(word >> 8 & 0xFF), int(word >> 16 & 0xFF)});
+        }
+        return messages;
+    }
+
+    void Key(QEvent::Type type, uint32_t nativeCode, bool autoRepeat = false, QObject* target = nullptr)
+    {
+        QKeyEvent event(type, Qt::Key_unknown, Qt::NoModifier, nativeCode, 0, 0, QString(), autoRepeat);
+        QApplication::sendEvent(target != nullptr ? target : Board.get(), &event);
+    }
+    void Press(uint32_t nativeCode) { Key(QEvent::KeyPress, nativeCode); }
+    void Release(uint32_t nativeCode) { Key(QEvent::KeyRelease, nativeCode); }
+
+    void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
+    {
+        QMouseEvent event(type, QPointF(at), QPointF(Board->mapToGlobal(at)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(Board.get(), &event);
+    }
+    void MouseDown(QPoint at) { Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton); }
+    void MouseDouble(QPoint at) { Mouse(QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton); }
+    void MouseDrag(QPoint at) { Mouse(QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton); }
+    void MouseUp(QPoint at) { Mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton); }
+
+    // A point on the lower part of a white key, or the middle of a black key.
+    QPoint On(int note) const
+    {
+        const TPianoKey& key = Board->Keys[size_t(note)];
+        return {key.Rect.Left + key.Rect.Width() / 2, key.Kind == kkBlack ? 250 : 320};
+    }
+
+    bool ShownPressed(int note) const
+    {
+        const TPianoKey& key = Board->Keys[size_t(note)];
+        const QPixmap* down = key.Kind == kkBlack          ? &Board->Skin.PngBlackKeyDown
+                            : key.Kind == kkWhiteLeft     ? &Board->Skin.PngKeyDownL
+                            : key.Kind == kkWhiteMiddle   ? &Board->Skin.PngKeyDown
+                                                          : &Board->Skin.PngKeyDownR;
+        return key.Image == down;
+    }
+};
