@@ -1,0 +1,178 @@
+// The window's start-up, its failure reports, dragging and the close button.
+#include "tests/app/BoardFixture.h"
+
+#include <QEnterEvent>
+#include <QTemporaryDir>
+
+namespace {
+
+using Messages = std::vector<TMessage>;
+
+TEST_F(TBoardTest, StartsWithTheLayoutAndDeviceZeroOpen)
+{
+    Start();
+    EXPECT_EQ(Board->size(), QSize(765, 341));
+    EXPECT_TRUE(Board->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(Board->MidiOutput1->IsOpen());
+    EXPECT_EQ(Board->MidiOutput1->ProductName(), "Fake Synth");
+    EXPECT_EQ(Board->KeyChannels.count(), 1u);
+    EXPECT_TRUE(Board->KeyChannels.test(0));
+    EXPECT_EQ(Board->MouseNote, 0);
+    EXPECT_TRUE(Reports.empty());
+    for (int note = LowestKeyNote; note <= HighestKeyNote; ++note) {
+        ASSERT_NE(Board->Keys[size_t(note)].Image, nullptr) << note;
+        EXPECT_FALSE(Board->Keys[size_t(note)].Image->isNull()) << note;
+        EXPECT_FALSE(ShownPressed(note)) << note;
+    }
+    EXPECT_EQ(Board->Image2->geometry(), QRect(720, 16, 33, 33));
+    EXPECT_EQ(Board->lblClose->geometry(), QRect(720, 16, 32, 32));
+    EXPECT_EQ(Board->TransportPictures[3]->geometry(), QRect(368, 168, 48, 29));
+    EXPECT_EQ(Board->TransportHotAreas[6]->geometry(), QRect(560, 168, 49, 29));
+    EXPECT_EQ(Board->TransportCaptions[0]->geometry(), QRect(185, 199, 34, 16));
+    EXPECT_EQ(Board->TransportCaptions[0]->text(), QStringLiteral("选曲"));
+    EXPECT_FALSE(Board->lblOffset->isVisibleTo(Board.get()));
+    // Nothing is sent at start-up until an instrument is applied.
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(TBoardTest, ChoosesTheDeviceNamedInTheEnvironment)
+{
+    Driver.AddDevice("Second Synth");
+    qputenv("TINKLA_MIDI_OUT", "Second Synth");
+    Start();
+    EXPECT_EQ(Board->MidiOutput1->DeviceID(), 1);
+    EXPECT_TRUE(Board->MidiOutput1->IsOpen());
+}
+
+TEST_F(TBoardTest, UnknownDeviceIsReportedOnceAndTheWindowStillWorks)
+{
+    qputenv("TINKLA_MIDI_OUT", "No Such Synth");
+    Start();
+    ASSERT_EQ(Reports.size(), 1u);
+    EXPECT_TRUE(Reports[0].contains(QStringLiteral("No Such Synth"))) << Reports[0].toStdString();
+    EXPECT_TRUE(Reports[0].contains(QStringLiteral("TINKLA_MIDI_OUT")));
+    // The keys were set up all the same; notes fail quietly instead of one box each.
+    Press(Xkb::A);
+    Release(Xkb::A);
+    MouseDown(On(60));
+    MouseUp(On(60));
+    QApplication::processEvents();
+    EXPECT_EQ(Reports.size(), 1u);
+    EXPECT_TRUE(Board->KeyChannels.test(0));
+}
+
+TEST_F(TBoardTest, RefusedOpenIsReportedWithTheDriversReason)
+{
+    Driver.RefuseOpen(MidiOutErrAllocated);
+    Driver.SetErrorText(MidiOutErrAllocated, "The device is already in use.");
+    Start();
+    EXPECT_FALSE(Board->MidiOutput1->IsOpen());
+    ASSERT_EQ(Reports.size(), 1u);
+    EXPECT_TRUE(Reports[0].contains(QStringLiteral("The device is already in use."))) << Reports[0].toStdString();
+    EXPECT_TRUE(Reports[0].contains(QStringLiteral("Fake Synth")));
+    for (int i = 0; i < 5; ++i) {
+        Press(Xkb::A);
+        Release(Xkb::A);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(Reports.size(), 1u);
+}
+
+TEST_F(TBoardTest, FailingSendsAreToldOncePerDistinctError)
+{
+    Start();
+    Driver.SetErrorText(MidiOutErrNoMemory, "Out of memory.");
+    Driver.RefuseSends(MidiOutErrNoMemory);
+    Press(Xkb::A);
+    // The failing send stops the handler: the key is not drawn as sounding.
+    EXPECT_FALSE(Board->Keys[48].Pressed);
+    Press(Xkb::A);
+    Release(Xkb::A);
+    QApplication::processEvents();
+    ASSERT_EQ(Reports.size(), 1u);
+    EXPECT_TRUE(Reports[0].contains(QStringLiteral("Out of memory."))) << Reports[0].toStdString();
+    Driver.SetErrorText(MidiOutErrUnspecified, "Unspecified error.");
+    Driver.RefuseSends(MidiOutErrUnspecified);
+    Press(Xkb::A);
+    QApplication::processEvents();
+    ASSERT_EQ(Reports.size(), 2u);
+    EXPECT_TRUE(Reports[1].contains(QStringLiteral("Unspecified error.")));
+    // Once the device works again, playing goes on normally.
+    Driver.RefuseSends(0);
+    Press(Xkb::A);
+    EXPECT_TRUE(Board->Keys[48].Pressed);
+}
+
+TEST_F(TBoardTest, MissingSkinIsNamedAndTheKeysStillPlay)
+{
+    QTemporaryDir empty;
+    ASSERT_TRUE(empty.isValid());
+    Start(empty.path() + QLatin1Char('/'));
+    ASSERT_EQ(Reports.size(), 1u);
+    for (const char* file : {"img/Close.png", "img/keyupl.png", "img/bkeydown.png", "img/btn_Open_hot.png"}) {
+        EXPECT_TRUE(Reports[0].contains(QLatin1String(file))) << file;
+    }
+    EXPECT_TRUE(Reports[0].contains(QStringLiteral("img 文件夹")));
+    EXPECT_TRUE(Board->MidiOutput1->IsOpen());
+    Press(Xkb::A);
+    Release(Xkb::A);
+    EXPECT_EQ(Sent(), (Messages{{0x90, 48, 127}, {0x80, 48, 127}}));
+    // Painting without pictures falls back to plain keys instead of failing.
+    EXPECT_FALSE(Board->grab().isNull());
+}
+
+TEST_F(TBoardTest, DraggingTheBackgroundMovesTheWindowAndPlaysNothing)
+{
+    Start();
+    const QPoint origin = Board->pos();
+    MouseDown({100, 120});
+    EXPECT_TRUE(Board->Dragging);
+    EXPECT_EQ(Board->DragX, 100);
+    EXPECT_EQ(Board->DragY, 120);
+    MouseDrag({130, 100});
+    EXPECT_EQ(Board->pos(), origin + QPoint(30, -20));
+    // The cursor crosses the keys while the window is being dragged: no note.
+    MouseDrag(On(60));
+    MouseUp(On(60));
+    EXPECT_FALSE(Board->Dragging);
+    EXPECT_EQ(Board->DragX + Board->DragY, 0);
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(TBoardTest, PressingAKeyOrAButtonNeverDrags)
+{
+    Start();
+    MouseDown(On(60));
+    EXPECT_FALSE(Board->Dragging);
+    MouseUp(On(60));
+    // A press on the close button's area goes to the button, not to the window.
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(Board->mapToGlobal(QPoint(725, 21))),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Board->lblClose, &press);
+    EXPECT_FALSE(Board->Dragging);
+    EXPECT_EQ(Sent(), (Messages{{0x90, 60, 127}, {0x80, 60, 127}}));
+}
+
+TEST_F(TBoardTest, CloseButtonHoverAndClick)
+{
+    Start();
+    const qint64 layoutPicture = Board->Image2->Picture().cacheKey();
+    EXPECT_NE(layoutPicture, Board->Skin.PngClose.cacheKey());
+    QEnterEvent enter(QPointF(5, 5), QPointF(725, 21), QPointF(725, 21));
+    QApplication::sendEvent(Board->lblClose, &enter);
+    EXPECT_EQ(Board->Image2->Picture().cacheKey(), Board->Skin.PngCloseHot.cacheKey());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(Board->lblClose, &leave);
+    EXPECT_EQ(Board->Image2->Picture().cacheKey(), Board->Skin.PngClose.cacheKey());
+
+    Board->show();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(725, 21), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(725, 21), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(Board->lblClose, &press);
+    QApplication::sendEvent(Board->lblClose, &release);
+    EXPECT_FALSE(Board->isVisible());
+}
+
+} // namespace
