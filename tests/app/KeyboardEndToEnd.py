@@ -1,0 +1,120 @@
+#!/usr/bin/env python3
+"""The real program under Xvfb with the built-in synthesizer writing to a file: a computer key
+and a mouse slide must send exactly the expected MIDI messages, and the sound must be heard.
+
+Usage: KeyboardEndToEnd.py <path to the tinkla executable>
+"""
+import array
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+# The window's client coordinates of the points the test touches.
+KEY_60 = (319, 320)
+KEY_62 = (340, 320)
+CLOSE_BUTTON = (736, 32)
+
+EXPECTED = [
+    "90 30 7F", "80 30 7F",  # A pressed and released: note 48
+    "90 3C 7F",              # mouse down on note 60
+    "80 3C 7F", "90 3E 7F",  # slid onto note 62
+    "80 3E 7F",              # mouse up
+]
+
+
+def fail(message):
+    print("FAIL: " + message)
+    sys.exit(1)
+
+
+def start_xvfb():
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    while not number.endswith(b"\n"):
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            fail("Xvfb did not start")
+        number += chunk
+    os.close(read_end)
+    return xvfb, ":" + number.decode().strip()
+
+
+def xdotool(env, *args):
+    return subprocess.run(["xdotool", *args], env=env, check=True, capture_output=True, text=True,
+                          timeout=30).stdout
+
+
+def peak_and_loud_share(wav_path):
+    """The peak sample and the share of samples above 1 % of full scale, of 16-bit PCM."""
+    with open(wav_path, "rb") as wav:
+        data = wav.read()
+    start = data.find(b"data")
+    if data[:4] != b"RIFF" or start < 0:
+        fail("%s is not a WAV file" % wav_path)
+    samples = array.array("h")
+    payload = data[start + 8:]
+    samples.frombytes(payload[:len(payload) // 2 * 2])
+    if not samples:
+        return 0, 0.0
+    loud = sum(1 for s in samples if abs(s) > 327)
+    return max(abs(s) for s in samples), loud / len(samples)
+
+
+def main():
+    if len(sys.argv) != 2:
+        fail(__doc__)
+    program = sys.argv[1]
+    work = tempfile.mkdtemp(prefix="tinkla-e2e-")
+    trace_path = os.path.join(work, "trace.txt")
+    wav_path = os.path.join(work, "sound.wav")
+    xvfb, display = start_xvfb()
+    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", TINKLA_AUDIO_DRIVER="file",
+               TINKLA_AUDIO_FILE=wav_path, TINKLA_MIDI_TRACE=trace_path)
+    env.pop("TINKLA_MIDI_OUT", None)
+    tinkla = subprocess.Popen([program], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    try:
+        window = xdotool(env, "search", "--sync", "--onlyvisible", "--name", "^Tinkla$").split()[0]
+        geometry = dict(line.split("=") for line in xdotool(env, "getwindowgeometry", "--shell", window).split())
+        left, top = int(geometry["X"]), int(geometry["Y"])
+        at = lambda point: [str(left + point[0]), str(top + point[1])]
+        xdotool(env, "windowfocus", "--sync", window)
+        time.sleep(0.5)  # let the first paint and the synthesizer settle
+        xdotool(env, "keydown", "a", "sleep", "0.4", "keyup", "a", "sleep", "0.3")
+        xdotool(env, "mousemove", "--sync", *at(KEY_60), "mousedown", "1", "sleep", "0.4",
+                "mousemove", "--sync", *at(KEY_62), "sleep", "0.4", "mouseup", "1", "sleep", "0.5")
+        xdotool(env, "mousemove", "--sync", *at(CLOSE_BUTTON), "sleep", "0.2", "click", "1")
+        try:
+            output, _ = tinkla.communicate(timeout=20)
+        except subprocess.TimeoutExpired:
+            fail("the window did not close from its close button")
+        if tinkla.returncode != 0:
+            fail("tinkla exited with %d:\n%s" % (tinkla.returncode, output.decode(errors="replace")))
+    finally:
+        if tinkla.poll() is None:
+            tinkla.kill()
+        xvfb.terminate()
+        xvfb.wait()
+
+    with open(trace_path) as trace:
+        lines = [line.split() for line in trace if line.strip()]
+    sent = [" ".join(fields[1:]) for fields in lines]
+    if sent != EXPECTED:
+        fail("traced messages\n  %s\nexpected\n  %s" % (sent, EXPECTED))
+    times = [int(fields[0]) for fields in lines]
+    if times != sorted(times):
+        fail("trace times go backwards: %s" % times)
+    peak, loud = peak_and_loud_share(wav_path)
+    print("sound: peak %d of 32767, %.1f %% of samples above 1 %% of full scale" % (peak, loud * 100))
+    if peak < 1000 or loud < 0.01:
+        fail("the captured sound is silent")
+    print("PASS")
+
+
+if __name__ == "__main__":
+    main()
