@@ -6,6 +6,7 @@ Usage: KeyboardEndToEnd.py <path to the tinkla executable>
 """
 import array
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -113,6 +114,7 @@ def main():
     print("sound: peak %d of 32767, %.1f %% of samples above 1 %% of full scale" % (peak, loud * 100))
     if peak < 1000 or loud < 0.01:
         fail("the captured sound is silent")
+    shutil.rmtree(work)  # kept when the test fails, for a look at the trace and the sound
     print("PASS")
 
 
