@@ -117,8 +117,30 @@ TEST_F(TBoardTest, MissingSkinIsNamedAndTheKeysStillPlay)
     Press(Xkb::A);
     Release(Xkb::A);
     EXPECT_EQ(Sent(), (Messages{{0x90, 48, 127}, {0x80, 48, 127}}));
-    // Painting without pictures falls back to plain keys instead of failing.
-    EXPECT_FALSE(Board->grab().isNull());
+    // Without pictures the keys are painted plainly, and still show whether they are down.
+    const QImage up = Board->grab().toImage();
+    MouseDown(On(60));
+    const QImage down = Board->grab().toImage();
+    EXPECT_NE(up.pixel(On(60)), down.pixel(On(60)));
+    EXPECT_EQ(up.pixel(On(61)), down.pixel(On(61)));
+}
+
+TEST_F(TBoardTest, PaintedKeysShowWhetherTheyAreDown)
+{
+    Start();
+    const QImage up = Board->grab().toImage();
+    Press(Xkb::K); // 60
+    const QImage whiteDown = Board->grab().toImage();
+    EXPECT_NE(up.pixel(On(60)), whiteDown.pixel(On(60)));
+    // The black keys lie over the white ones: key 61's left half, over key 60, stays as it was.
+    EXPECT_EQ(up.pixel(QPoint(325, 240)), whiteDown.pixel(QPoint(325, 240)));
+    MouseDown(On(61));
+    const QImage blackDown = Board->grab().toImage();
+    EXPECT_NE(up.pixel(QPoint(325, 240)), blackDown.pixel(QPoint(325, 240)));
+    EXPECT_EQ(up.pixel(On(63)), blackDown.pixel(On(63)));
+    MouseUp(On(61));
+    Release(Xkb::K);
+    EXPECT_EQ(Board->grab().toImage(), up);
 }
 
 TEST_F(TBoardTest, DraggingTheBackgroundMovesTheWindowAndPlaysNothing)
