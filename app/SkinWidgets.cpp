@@ -21,9 +21,7 @@ void TPictureBox::paintEvent(QPaintEvent*)
     if (FPicture.isNull()) {
         return;
     }
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(rect(), FPicture);
+    QPainter(this).drawPixmap(0, 0, FPicture);
 }
 
 THotArea::THotArea(QWidget* parent, const QRect& geometry, int tag)

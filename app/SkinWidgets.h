@@ -6,7 +6,7 @@
 
 #include <functional>
 
-// A picture that lets the mouse through to the window below it; stretched over its size.
+// A picture at its own size in the top-left corner, letting the mouse through to the window.
 class TPictureBox : public QWidget {
 public:
     TPictureBox(QWidget* parent, const QRect& geometry);
