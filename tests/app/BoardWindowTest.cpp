@@ -1,7 +1,9 @@
 // The window's start-up, its failure reports, dragging and the close button.
 #include "tests/app/BoardFixture.h"
 
+#include <QDir>
 #include <QEnterEvent>
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace {
@@ -123,6 +125,29 @@ TEST_F(TBoardTest, MissingSkinIsNamedAndTheKeysStillPlay)
     const QImage down = Board->grab().toImage();
     EXPECT_NE(up.pixel(On(60)), down.pixel(On(60)));
     EXPECT_EQ(up.pixel(On(61)), down.pixel(On(61)));
+}
+
+TEST_F(TBoardTest, UndecodableSkinFileIsNamedAloneAndTheOthersStillLoad)
+{
+    QTemporaryDir copy;
+    ASSERT_TRUE(copy.isValid());
+    const QDir source(QStringLiteral(TINKLA_SOURCE_DIR "/img"));
+    ASSERT_TRUE(QDir(copy.path()).mkdir(QStringLiteral("img")));
+    for (const QString& name : source.entryList(QDir::Files)) {
+        ASSERT_TRUE(QFile::copy(source.filePath(name), copy.path() + QStringLiteral("/img/") + name));
+    }
+    QFile broken(copy.path() + QStringLiteral("/img/keyup.png"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("not a picture");
+    broken.close();
+
+    Start(copy.path() + QLatin1Char('/'));
+    ASSERT_EQ(Reports.size(), 1u);
+    EXPECT_TRUE(Reports[0].contains(QStringLiteral("img/keyup.png")));
+    EXPECT_FALSE(Reports[0].contains(QStringLiteral("img/keyupl.png")));
+    EXPECT_TRUE(Board->Skin.PngKeyUp.isNull());
+    EXPECT_FALSE(Board->Skin.PngKeyUpL.isNull());
+    EXPECT_FALSE(Board->Skin.PngKeyDownR.isNull());
 }
 
 TEST_F(TBoardTest, PaintedKeysShowWhetherTheyAreDown)
