@@ -18,21 +18,25 @@ void SendProgramChange(TMidiOutput& output, const std::bitset<256>& channels, in
     }
 }
 
-TInstrumentSelector::TInstrumentSelector(TMidiOutput& output, TFrameLed& led) : FOutput(output), FLed(led) {}
+TInstrumentSelector::TInstrumentSelector(TMidiOutput& output, TFrameLed& led, int32_t& currentProgram,
+                                         const std::bitset<256>& keyChannels)
+    : FOutput(output), FLed(led), FCurrentProgram(currentProgram), FKeyChannels(keyChannels)
+{
+}
 
-void TInstrumentSelector::SelectInstrument(int program, const std::bitset<256>& keyChannels)
+void TInstrumentSelector::SelectInstrument(int32_t program)
 {
     // Built first: it checks the program number before anything is sent.
-    const QString line = InstrumentLine(keyChannels, program);
+    const QString line = InstrumentLine(FKeyChannels, program);
     FCurrentProgram = program;
-    SendProgramChange(FOutput, keyChannels, program);
+    SendProgramChange(FOutput, FKeyChannels, program);
     FLed.SetTamberText(line);
 }
 
-bool TInstrumentSelector::KeyDown(int code, const std::bitset<256>& keyChannels)
+bool TInstrumentSelector::KeyDown(int32_t code)
 {
     if (code != RefreshKeyCode)
         return false;
-    SelectInstrument(FCurrentProgram, keyChannels);
+    SelectInstrument(FCurrentProgram);
     return true;
 }

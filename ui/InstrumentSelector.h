@@ -1,9 +1,11 @@
 // Choosing the keyboard's instrument: the program change on each of the keyboard's channels and
-// the LED panel's instrument line. The window owns one, calls SelectInstrument from the
-// instrument items and start-up, and KeyDown after its own key handling. Window thread only.
+// the LED panel's instrument line. The window owns one, bound to its own CurrentProgram and
+// KeyChannels; it calls SelectInstrument from the instrument items and start-up, and KeyDown
+// after its own handling of each key-down. Window thread only.
 #pragma once
 
 #include <bitset>
+#include <cstdint>
 
 class TMidiOutput;
 class TFrameLed;
@@ -15,23 +17,24 @@ void SendProgramChange(TMidiOutput& output, const std::bitset<256>& channels, in
 class TInstrumentSelector {
 public:
     // The computer key that re-applies the current instrument (Z).
-    static constexpr int RefreshKeyCode = 44;
+    static constexpr int32_t RefreshKeyCode = 44;
 
-    // Both must outlive the selector.
-    TInstrumentSelector(TMidiOutput& output, TFrameLed& led);
+    // Every argument must outlive the selector. `currentProgram` and `keyChannels` are the
+    // window's own state: the selector writes the one and reads the other at each call.
+    TInstrumentSelector(TMidiOutput& output, TFrameLed& led, int32_t& currentProgram,
+                        const std::bitset<256>& keyChannels);
 
-    int CurrentProgram() const { return FCurrentProgram; }
-
-    // `program` 0..127 (anything else throws std::out_of_range before sending): remembers it,
-    // sends it on `keyChannels` and writes the instrument line.
-    void SelectInstrument(int program, const std::bitset<256>& keyChannels);
+    // `program` 0..127 (anything else throws std::out_of_range before anything changes):
+    // remembers it, sends it on the key channels and writes the instrument line.
+    void SelectInstrument(int32_t program);
 
     // Every key-down of the Z key, repeats included, re-applies the current instrument on
-    // today's channels. Returns whether `code` was that key.
-    bool KeyDown(int code, const std::bitset<256>& keyChannels);
+    // today's key channels. Returns whether `code` was that key.
+    bool KeyDown(int32_t code);
 
 private:
     TMidiOutput& FOutput;
     TFrameLed& FLed;
-    int FCurrentProgram = 0;
+    int32_t& FCurrentProgram;
+    const std::bitset<256>& FKeyChannels;
 };

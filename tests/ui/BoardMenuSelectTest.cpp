@@ -35,7 +35,15 @@ struct TSelectTest : ::testing::Test {
     TQueueNotifyPoster Poster;
     TMidiOutput Output{Driver, Poster};
     TFrameLed Led;
-    TInstrumentSelector Selector{Output, Led};
+    int32_t CurrentProgram = 0;
+    std::bitset<256> KeyChannels = Channels({0});
+    TInstrumentSelector Selector{Output, Led, CurrentProgram, KeyChannels};
+
+    void Select(int program, std::initializer_list<int> channels)
+    {
+        KeyChannels = Channels(channels);
+        Selector.SelectInstrument(program);
+    }
 
     void SetUp() override
     {
@@ -47,29 +55,29 @@ struct TSelectTest : ::testing::Test {
 
 TEST_F(TSelectTest, ChoosingAnInstrumentSendsItOnEachKeyChannel)
 {
-    Selector.SelectInstrument(1, Channels({0}));
+    Select(1, {0});
     EXPECT_EQ(Driver.Shorts(), std::vector<uint32_t>{ProgramChange(0, 1)});
     EXPECT_EQ(Line(), QStringLiteral("ch:0  键盘音色：明亮的钢琴"));
-    EXPECT_EQ(Selector.CurrentProgram(), 1);
+    EXPECT_EQ(CurrentProgram, 1);
 
     Driver.ClearRecords();
-    Selector.SelectInstrument(1, Channels({5, 3}));
+    Select(1, {5, 3});
     EXPECT_EQ(Driver.Shorts(), (std::vector<uint32_t>{ProgramChange(3, 1), ProgramChange(5, 1)}));
     EXPECT_TRUE(Line().startsWith(QStringLiteral("ch:3 5  键盘音色：")));
 
     Driver.ClearRecords();
-    Selector.SelectInstrument(113, Channels({}));
+    Select(113, {});
     EXPECT_TRUE(Driver.Shorts().empty());
     EXPECT_EQ(Line(), QStringLiteral("ch: 键盘音色：[Agogo]"));
-    EXPECT_EQ(Selector.CurrentProgram(), 113);
+    EXPECT_EQ(CurrentProgram, 113);
 }
 
 TEST_F(TSelectTest, AllSixteenChannelsAscendingAndNoneBeyond)
 {
-    std::bitset<256> channels = Channels({16, 40, 255});
+    KeyChannels = Channels({16, 40, 255});
     for (int c = 15; c >= 0; --c)
-        channels.set(c);
-    Selector.SelectInstrument(127, channels);
+        KeyChannels.set(c);
+    Selector.SelectInstrument(127);
     std::vector<uint32_t> expected;
     for (int c = 0; c < 16; ++c)
         expected.push_back(ProgramChange(c, 127));
@@ -80,7 +88,7 @@ TEST_F(TSelectTest, TheRecorderSeesTheThirdByte)
 {
     std::vector<TMidiEvent> seen;
     Output.OnMidiShortOutput = [&seen](PMidiEvent event) { seen.push_back(*event); };
-    Selector.SelectInstrument(52, Channels({9}));
+    Select(52, {9});
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].status, 0xC9);
     EXPECT_EQ(seen[0].data1, 52);
@@ -90,26 +98,27 @@ TEST_F(TSelectTest, TheRecorderSeesTheThirdByte)
 
 TEST_F(TSelectTest, AProgramOutsideTheCatalogueSendsNothing)
 {
-    Selector.SelectInstrument(7, Channels({0}));
+    Select(7, {0});
     Driver.ClearRecords();
-    EXPECT_THROW(Selector.SelectInstrument(128, Channels({0})), std::out_of_range);
-    EXPECT_THROW(Selector.SelectInstrument(-1, Channels({0})), std::out_of_range);
+    EXPECT_THROW(Selector.SelectInstrument(128), std::out_of_range);
+    EXPECT_THROW(Selector.SelectInstrument(-1), std::out_of_range);
     EXPECT_TRUE(Driver.Shorts().empty());
-    EXPECT_EQ(Selector.CurrentProgram(), 7);
+    EXPECT_EQ(CurrentProgram, 7);
     EXPECT_EQ(Line(), QStringLiteral("ch:0  键盘音色：科拉维科特琴（击弦古钢琴）"));
 }
 
 TEST_F(TSelectTest, TheZKeyReappliesTheInstrumentOnTodaysChannels)
 {
-    Selector.SelectInstrument(40, Channels({0}));
+    Select(40, {0});
     Driver.ClearRecords();
     // The channels changed meanwhile: nothing is re-sent until the key goes down.
-    EXPECT_FALSE(Selector.KeyDown(30, Channels({2, 9})));
+    KeyChannels = Channels({2, 9});
+    EXPECT_FALSE(Selector.KeyDown(30));
     EXPECT_TRUE(Driver.Shorts().empty());
     EXPECT_EQ(Line(), QStringLiteral("ch:0  键盘音色：小提琴"));
 
     for (int repeat = 0; repeat < 3; ++repeat)
-        EXPECT_TRUE(Selector.KeyDown(TInstrumentSelector::RefreshKeyCode, Channels({2, 9})));
+        EXPECT_TRUE(Selector.KeyDown(TInstrumentSelector::RefreshKeyCode));
     std::vector<uint32_t> expected;
     for (int repeat = 0; repeat < 3; ++repeat) {
         expected.push_back(ProgramChange(2, 40));
@@ -122,12 +131,13 @@ TEST_F(TSelectTest, TheZKeyReappliesTheInstrumentOnTodaysChannels)
 TEST_F(TSelectTest, StartUpClicksTheDefaultItem)
 {
     TBoardMenu menu;
-    std::bitset<256> keyChannels = Channels({0});
-    QObject::connect(&menu, &TBoardMenu::InstrumentClicked,
-                     [&](int program) { Selector.SelectInstrument(program, keyChannels); });
+    CurrentProgram = 99;
+    QObject::connect(&menu, &TBoardMenu::InstrumentClicked, &menu,
+                     [this](int program) { Selector.SelectInstrument(program); });
     menu.NSelectDefault->trigger();
     EXPECT_EQ(Driver.Shorts(), std::vector<uint32_t>{0xE100C0u});
     EXPECT_EQ(Line(), QStringLiteral("ch:0  键盘音色：大钢琴（声学钢琴）"));
+    EXPECT_EQ(CurrentProgram, 0);
 }
 
 TEST(OffsetLabel, ShowsTheTranspositionWhileItIsNotZero)
