@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QScreen>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -164,6 +165,18 @@ TEST_F(TBoardMenuTest, EveryMenuIsDrawnByTheMenuStyle)
                 pending.push_back(item->menu());
     }
     EXPECT_EQ(count, 1 + 3 + 1 + 16 + 1);
+}
+
+TEST_F(TBoardMenuTest, OpensWithItsRightEdgeAtTheClick)
+{
+    const QRect screen = Menu.PopupMenu1()->screen()->availableGeometry();
+    const QPoint click = screen.center();
+    Menu.Popup(click);
+    ASSERT_TRUE(Menu.PopupMenu1()->isVisible());
+    const QRect placed = Menu.PopupMenu1()->geometry();
+    EXPECT_EQ(placed.x() + placed.width(), click.x());
+    EXPECT_EQ(placed.y(), click.y());
+    Menu.PopupMenu1()->close();
 }
 
 TEST(InstrumentCaption, RejectsProgramsOutsideTheCatalogue)
