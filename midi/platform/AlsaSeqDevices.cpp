@@ -2,6 +2,9 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include <filesystem>
+#include <system_error>
+
 namespace {
 
 const std::string ClientName = "Tinkla";
@@ -100,6 +103,11 @@ std::vector<std::shared_ptr<TMidiOutDevice>> TAlsaSeqPorts::Devices()
 {
     std::lock_guard guard(FLock);
     std::vector<std::shared_ptr<TMidiOutDevice>> devices;
+    // Without the sequencer's device file there are no ports; asking RtMidi would only make
+    // ALSA and RtMidi print their failure at every count.
+    std::error_code error;
+    if (!std::filesystem::exists("/dev/snd/seq", error))
+        return devices;
     try {
         if (!FLister)
             FLister = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, ClientName + " lister");
