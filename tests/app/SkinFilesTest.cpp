@@ -1,6 +1,8 @@
 // The committed skin pictures: the sizes the window relies on, pressed keys that look
 // clearly different, the white keys' notches, the glass overlay's translucency, and the
 // layout pictures compiled in as resources.
+#include "app/SkinImages.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <gtest/gtest.h>
@@ -151,6 +153,27 @@ TEST(SkinFiles, LedGlassIsAnOpaqueFrameAroundAFaintPane)
     // The light strip along the top inside edge and the highlight at the top right.
     EXPECT_GT(qAlpha(glass.pixel(40, 7)), 2 * qAlpha(pane));
     EXPECT_GT(qAlpha(glass.pixel(185, 20)), 2 * qAlpha(pane));
+}
+
+TEST(SkinFiles, DenseScreensGetTheTwiceSizedTwin)
+{
+    const QString key = QStringLiteral(TINKLA_SOURCE_DIR "/img/keyup.png");
+    const QPixmap plain = LoadSkinPicture(key, 1.0);
+    EXPECT_EQ(plain.size(), QSize(21, 120));
+    EXPECT_EQ(plain.devicePixelRatio(), 1.0);
+    const QPixmap dense = LoadSkinPicture(key, 2.0);
+    EXPECT_EQ(dense.size(), QSize(42, 240));
+    EXPECT_EQ(dense.deviceIndependentSize(), QSizeF(21, 120));
+    // A picture without a twin is read as it is.
+    const QPixmap background = LoadSkinPicture(QStringLiteral(TINKLA_SOURCE_DIR "/docs/screenshot.png"), 2.0);
+    EXPECT_EQ(background.size(), QSize(765, 341));
+    try {
+        LoadSkinPicture(QStringLiteral("/nonexistent/img/keyup.png"), 2.0);
+        ADD_FAILURE() << "a missing picture must raise";
+    } catch (const ESkinError& error) {
+        EXPECT_EQ(error.Problem.Path, QStringLiteral("/nonexistent/img/keyup.png"));
+        EXPECT_FALSE(error.Problem.Reason.isEmpty());
+    }
 }
 
 } // namespace
