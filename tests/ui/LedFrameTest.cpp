@@ -232,4 +232,17 @@ TEST_F(TLedFrameTest, TimerRedrawsEvery80Ms)
     EXPECT_EQ(Pixel(Led, 0, 0), TFrameLed::Silver);
 }
 
+TEST_F(TLedFrameTest, DisabledPanelLooksTheSame)
+{
+    Led.resize(212, 113);
+    Led.ResetPanel();
+    Led.SetTamberText(QStringLiteral("ch:0  键盘音色：钢琴"));
+    Send(Led, 0x90, 100);
+    Led.DrawPanel();
+    const QImage enabled = Led.grab().toImage();
+    Led.setEnabled(false);
+    const QImage disabled = Led.grab().toImage();
+    EXPECT_EQ(enabled, disabled) << "the window's instance is disabled, its texts must not grey out";
+}
+
 } // namespace
