@@ -69,6 +69,12 @@ void TMidiOutput::SetProductName(const std::string& name)
 
 bool TMidiOutput::Open()
 {
+    // Opening again would lose the open handle and free the callback block the driver still
+    // reads; the device stays open as it is instead.
+    if (IsOpen()) {
+        FLastError = MidiOutErrAllocated;
+        return false;
+    }
     if (!FCallbackBlock)
         FCallbackBlock = std::make_unique<TCallbackBlock>();
     FCallbackBlock->Poster = &FPoster;

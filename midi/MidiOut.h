@@ -60,7 +60,8 @@ public:
     // The device count read at construction; informational.
     uint16_t DeviceCount() const { return FDeviceCount; }
 
-    // Never raises: false (and still closed) when the device did not open.
+    // Never raises: false (and still closed) when the device did not open. False, with
+    // LastError MidiOutErrAllocated, on a device that is already open (which stays open).
     virtual bool Open();
     // False when the device was not open; raises when the driver refuses to close it.
     virtual bool Close();

@@ -195,6 +195,26 @@ TEST_F(MidiOutTest, RefusedOpenReturnsFalseWithoutRaising)
     EXPECT_EQ(Output.LastError(), 0);
 }
 
+TEST_F(MidiOutTest, OpeningAnOpenDeviceKeepsItsHandleAndCallbackBlock)
+{
+    ASSERT_TRUE(Output.Open());
+    Driver.HoldCompletions(true);
+    int fired = 0;
+    Output.Onmidioutput = [&](TMidiOutput*) { ++fired; };
+    const uint8_t sysex[] = {0xF0, 0x01, 0xF7};
+    Output.SendLong(sysex, 3);
+    EXPECT_FALSE(Output.Open());
+    EXPECT_EQ(Output.LastError(), MidiOutErrAllocated);
+    EXPECT_TRUE(Output.IsOpen());
+    EXPECT_EQ(Driver.OpenCount(), 1);
+    // The message in flight still finds the callback block it was sent with.
+    EXPECT_EQ(Driver.CompleteHeld(), 1);
+    EXPECT_EQ(Poster.Drain(), 1);
+    EXPECT_EQ(fired, 1);
+    Output.SendShort(0x90, 60, 100);
+    EXPECT_EQ(Driver.Shorts().size(), 1u);
+}
+
 TEST_F(MidiOutTest, RefusedCloseRaisesAndStaysOpen)
 {
     ASSERT_TRUE(Output.Open());
