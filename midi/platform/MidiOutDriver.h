@@ -31,7 +31,6 @@ inline constexpr uint8_t MidiOutTechSoftwareSynth = 7;
 
 // Support flags.
 inline constexpr uint32_t MidiOutSupportVolume = 0x1;
-inline constexpr uint32_t MidiOutSupportCache = 0x4;
 
 struct TMidiOutCaps {
     std::string ProductName;

@@ -55,7 +55,6 @@ public:
         caps.ChannelMask = 0xFFFF;
         FMapper = caps;
     }
-    void RemoveMapper() { std::lock_guard guard(FLock); FMapper.reset(); }
     void RemoveLastDevice() { std::lock_guard guard(FLock); FDevices.pop_back(); }
     // Reading the capabilities of `id` fails with `code` (0 to stop failing).
     void FailCaps(int id, uint16_t code) { std::lock_guard guard(FLock); FCapsFailures[id] = code; }

@@ -36,13 +36,7 @@ public:
         }
     }
 
-    size_t Pending() const
-    {
-        std::lock_guard guard(FLock);
-        return FQueue.size();
-    }
-
 private:
-    mutable std::mutex FLock;
+    std::mutex FLock;
     std::deque<std::function<void()>> FQueue;
 };
