@@ -41,7 +41,7 @@ std::vector<TNote> Melody(uint8_t velocity)
 
 // ---- Harmony, one chord per 2/4 bar ----
 
-constexpr std::string_view VerseChords = "G G Em D  G Em Am D  C Am Em D  G C D G";
+constexpr std::string_view VerseChords = "G G Em D  G G Am D  C Am Em D  G C D G";
 
 struct TVoicing {
     std::string_view Chord;
