@@ -481,6 +481,32 @@ TEST(MidiOutTraceTest, WritesOneLinePerSentMessage)
     EXPECT_EQ(bytes, (std::vector<std::string>{"90 30 7F", "C0 00 E1", "F0 00 0A F7"}));
 }
 
+// The trace is chosen once per process, so the child of a death test (a fresh run of this
+// binary) is where the variable can be seen taking effect.
+TEST(MidiOutTraceDeathTest, EnvironmentTurnsTheTraceOn)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string path = "/tmp/tinkla-midi-trace-environment-test.txt";
+    std::remove(path.c_str());
+    EXPECT_EXIT(
+        {
+            setenv("TINKLA_MIDI_TRACE", path.c_str(), 1);
+            TFakeMidiOutDriver driver({"Only"});
+            TQueueNotifyPoster poster;
+            TMidiOutput output(driver, poster);
+            output.Open();
+            output.SendShort(0x90, 0x30, 0x7F);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    std::ifstream file(path);
+    std::string line, rest;
+    ASSERT_TRUE(std::getline(file, line));
+    EXPECT_FALSE(std::getline(file, rest));
+    std::remove(path.c_str());
+    EXPECT_EQ(line.substr(line.find(' ') + 1), "90 30 7F");
+}
+
 TEST(MidiOutStartupTest, ChoosesByEnvironmentName)
 {
     TFakeMidiOutDriver driver({"Synth A", "Port B"});
