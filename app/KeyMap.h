@@ -2,6 +2,8 @@
 // Pure data and lookup; any thread.
 #pragma once
 
+#include "ui/InstrumentSelector.h"
+
 #include <array>
 #include <cstdint>
 
@@ -13,7 +15,7 @@ struct TKeyMapEntry {
 };
 
 // The key that refreshes the instrument instead of playing a note (Z).
-inline constexpr int32_t InstrumentRefreshKeyCode = 44;
+inline constexpr int32_t InstrumentRefreshKeyCode = TInstrumentSelector::RefreshKeyCode;
 
 extern const std::array<TKeyMapEntry, 62> KeyMap;
 

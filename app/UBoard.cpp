@@ -4,10 +4,15 @@
 #include "app/NativeKeyCode.h"
 #include "app/SkinWidgets.h"
 #include "midi/MidiOut.h"
+#include "ui/BoardMenu.h"
 #include "ui/Fonts.h"
+#include "ui/InstrumentSelector.h"
+#include "ui/OffsetLabel.h"
+#include "ui/ULedFrame.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -108,8 +113,12 @@ void TFBoard::CreateControls()
 
     lblCaption = NewLabel(this, {59, 11, 300, 20}, TinklaFont(QStringLiteral("Courier New"), 16, true), QString());
     lblCaption->setAlignment(Qt::AlignCenter);
-    lblOffset = NewLabel(this, {628, 200, 120, 16}, TinklaFont(QStringLiteral("宋体"), 12, true), QString());
-    lblOffset->hide();
+    lblOffset = CreateOffsetLabel(this);
+
+    FrameLed = new TFrameLed(this);
+    FrameLed->setGeometry(LedPanelPlace);
+    // A display only: it never takes the mouse or the focus.
+    FrameLed->setEnabled(false);
 }
 
 void TFBoard::FormCreate()
@@ -151,13 +160,46 @@ void TFBoard::FormCreate()
 
     // Qt paints every widget double-buffered; nothing to switch on.
 
-    // Seam: the LED panel at LedPanelPlace: ResetPanel, ResetProgress, then repaint it.
+    FrameLed->ResetPanel();
+    FrameLed->ResetProgress();
+    FrameLed->update();
 
     KeyChannels.reset();
     KeyChannels.set(0);
 
-    // Seam: apply the default instrument (program 0) through the instrument menu, which sends
-    // the program change on KeyChannels and names it on the LED panel.
+    Selector = std::make_unique<TInstrumentSelector>(*MidiOutput1, *FrameLed, CurrentProgram, KeyChannels);
+    ConnectMenu();
+    Menu->NSelectDefault->trigger();
+}
+
+void TFBoard::ConnectMenu()
+{
+    Menu = std::make_unique<TBoardMenu>();
+    connect(Menu.get(), &TBoardMenu::InstrumentClicked, this, &TFBoard::OnSelectClick);
+    connect(Menu.get(), &TBoardMenu::OffsetClicked, this, &TFBoard::nOffsetClick);
+    connect(Menu.get(), &TBoardMenu::ExitClicked, this, &QWidget::close);
+    // Seam: OpenClicked and TuneClicked open a song file and the channel dialog.
+}
+
+void TFBoard::OnSelectClick(int program)
+{
+    // Menu clicks arrive through Qt's signal dispatch, which must not be left by an exception.
+    try {
+        Selector->SelectInstrument(program);
+    } catch (const EmidioutputError& error) {
+        ReportDeviceError(error);
+    }
+}
+
+void TFBoard::nOffsetClick(int semitones)
+{
+    Transpose = semitones;
+    ShowOffset(*lblOffset, semitones);
+}
+
+void TFBoard::contextMenuEvent(QContextMenuEvent* event)
+{
+    Menu->Popup(event->globalPos());
 }
 
 void TFBoard::OpenOutputDevice()
@@ -379,8 +421,7 @@ void TFBoard::ComputerKeyDown(int32_t code)
         DrawKeyDown(n);
         Keys[size_t(n)].Pressed = true;
     }
-    // Seam: on every key-down of InstrumentRefreshKeyCode (repeats included) the instrument
-    // menu refreshes the instrument.
+    Selector->KeyDown(code);
 }
 
 void TFBoard::ComputerKeyUp(int32_t code)

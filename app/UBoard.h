@@ -20,6 +20,9 @@
 #include <memory>
 #include <vector>
 
+class TBoardMenu;
+class TFrameLed;
+class TInstrumentSelector;
 class TMidiOutDriver;
 class TMidiOutput;
 class TNotifyPoster;
@@ -77,6 +80,10 @@ public:
     bool Dragging = false;
 
     std::unique_ptr<TMidiOutput> MidiOutput1;
+    // The right-click menu: instruments, transpositions and the file commands.
+    std::unique_ptr<TBoardMenu> Menu;
+    // Declared after MidiOutput1 so that it goes first: it sends through the device.
+    std::unique_ptr<TInstrumentSelector> Selector;
 
     // Controls of the layout.
     QLabel* Label1;       // the product name, one letter per line
@@ -87,6 +94,7 @@ public:
     std::array<QLabel*, TransportCount> TransportCaptions;
     QLabel* lblCaption;   // the current song's title
     QLabel* lblOffset;    // the transposition, hidden until one is chosen
+    TFrameLed* FrameLed;  // the LED status panel
 
     // Where the LED panel sits.
     static constexpr QRect LedPanelPlace{269, 40, 212, 113};
@@ -95,6 +103,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -108,6 +117,9 @@ private:
     void PaintKey(QPainter& painter, int32_t note) const;
     void MouseKeyEvent(const QMouseEvent& event);
     void ReportDeviceError(const std::exception& error);
+    void ConnectMenu();
+    void OnSelectClick(int program);
+    void nOffsetClick(int semitones);
     void ShowReports();
 
     QPixmap FBackground;

@@ -59,16 +59,24 @@ protected:
         Board = std::make_unique<TFBoard>(Driver, Poster, appDir);
         Board->ShowMessage = [this](const QString& text) { Reports.push_back(text); };
         QApplication::processEvents();
+        StartupSends = Driver.Shorts().size();
     }
 
-    std::vector<TMessage> Sent() const
+    // What the window sent since start-up, and what start-up itself sent.
+    std::vector<TMessage> Sent() const { return SentBetween(StartupSends, Driver.Shorts().size()); }
+    std::vector<TMessage> SentAtStartup() const { return SentBetween(0, StartupSends); }
+
+    std::vector<TMessage> SentBetween(size_t from, size_t to) const
     {
+        const std::vector<uint32_t> words = Driver.Shorts();
         std::vector<TMessage> messages;
-        for (const uint32_t word : Driver.Shorts()) {
-            messages.push_back({int(word & 0xFF), int(word >> 8 & 0xFF), int(word >> 16 & 0xFF)});
+        for (size_t i = from; i < to && i < words.size(); ++i) {
+            messages.push_back({int(words[i] & 0xFF), int(words[i] >> 8 & 0xFF), int(words[i] >> 16 & 0xFF)});
         }
         return messages;
     }
+
+    size_t StartupSends = 0;
 
     void Key(QEvent::Type type, uint32_t nativeCode, bool autoRepeat = false, QObject* target = nullptr)
     {

@@ -1,6 +1,8 @@
 // The window's start-up, its failure reports, dragging and the close button.
 #include "tests/app/BoardFixture.h"
 
+#include "ui/ULedFrame.h"
+
 #include <QDir>
 #include <QEnterEvent>
 #include <QFile>
@@ -33,8 +35,11 @@ TEST_F(TBoardTest, StartsWithTheLayoutAndDeviceZeroOpen)
     EXPECT_EQ(Board->TransportCaptions[0]->geometry(), QRect(185, 199, 34, 16));
     EXPECT_EQ(Board->TransportCaptions[0]->text(), QStringLiteral("选曲"));
     EXPECT_FALSE(Board->lblOffset->isVisibleTo(Board.get()));
-    // Nothing is sent at start-up until an instrument is applied.
-    EXPECT_TRUE(Sent().empty());
+    // Start-up applies the default instrument on channel 0 and names it on the panel.
+    EXPECT_EQ(SentAtStartup(), (Messages{{0xC0, 0, 225}}));
+    EXPECT_EQ(Board->CurrentProgram, 0);
+    EXPECT_EQ(Board->FrameLed->geometry(), QRect(269, 40, 212, 113));
+    EXPECT_FALSE(Board->FrameLed->isEnabled());
 }
 
 TEST_F(TBoardTest, ChoosesTheDeviceNamedInTheEnvironment)

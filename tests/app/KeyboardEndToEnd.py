@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""The real program under Xvfb with the built-in synthesizer writing to a file: a computer key
-and a mouse slide must send exactly the expected MIDI messages, and the sound must be heard.
+"""The real program under Xvfb with the built-in synthesizer writing to a file: start-up, a
+computer key, a mouse slide and the instrument refresh key must send exactly the expected MIDI
+messages, and the sound must be heard.
 
 Usage: KeyboardEndToEnd.py <path to the tinkla executable>
 """
@@ -18,10 +19,12 @@ KEY_62 = (340, 320)
 CLOSE_BUTTON = (736, 32)
 
 EXPECTED = [
+    "C0 00 E1",              # start-up applies the default instrument on channel 0
     "90 30 7F", "80 30 7F",  # A pressed and released: note 48
     "90 3C 7F",              # mouse down on note 60
     "80 3C 7F", "90 3E 7F",  # slid onto note 62
     "80 3E 7F",              # mouse up
+    "C0 00 E1",              # Z re-applies the instrument
 ]
 
 
@@ -89,6 +92,7 @@ def main():
         xdotool(env, "keydown", "a", "sleep", "0.4", "keyup", "a", "sleep", "0.3")
         xdotool(env, "mousemove", "--sync", *at(KEY_60), "mousedown", "1", "sleep", "0.4",
                 "mousemove", "--sync", *at(KEY_62), "sleep", "0.4", "mouseup", "1", "sleep", "0.5")
+        xdotool(env, "key", "z", "sleep", "0.3")
         xdotool(env, "mousemove", "--sync", *at(CLOSE_BUTTON), "sleep", "0.2", "click", "1")
         try:
             output, _ = tinkla.communicate(timeout=20)
