@@ -9,25 +9,6 @@ namespace {
 
 const std::string ClientName = "Tinkla";
 
-// Bytes in a short message of this status; 0 for those that cannot travel alone.
-size_t ShortLength(uint8_t status)
-{
-    switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0: return 2;
-    case 0xF0:
-        switch (status) {
-        case 0xF1:
-        case 0xF3: return 2;
-        case 0xF2: return 3;
-        case 0xF0:
-        case 0xF7: return 0;
-        default: return 1;
-        }
-    default: return status & 0x80 ? 3 : 0;
-    }
-}
-
 class TAlsaSeqPort : public TMidiOutPort {
 public:
     explicit TAlsaSeqPort(std::unique_ptr<RtMidiOut> out) : FOut(std::move(out)) {}
@@ -35,7 +16,7 @@ public:
     uint16_t SendShort(uint32_t word) override
     {
         const uint8_t bytes[3] = {uint8_t(word), uint8_t(word >> 8 & 0x7F), uint8_t(word >> 16 & 0x7F)};
-        const size_t length = ShortLength(bytes[0]);
+        const size_t length = ShortMessageLength(bytes[0]);
         if (length == 0)
             return bytes[0] & 0x80 ? MidiOutOk : MidiOutErrInvalidParam;
         return Send(bytes, length);
@@ -95,6 +76,24 @@ private:
 };
 
 } // namespace
+
+size_t ShortMessageLength(uint8_t status)
+{
+    switch (status & 0xF0) {
+    case 0xC0:
+    case 0xD0: return 2;
+    case 0xF0:
+        switch (status) {
+        case 0xF1:
+        case 0xF3: return 2;
+        case 0xF2: return 3;
+        case 0xF0:
+        case 0xF7: return 0;
+        default: return 1;
+        }
+    default: return status & 0x80 ? 3 : 0;
+    }
+}
 
 TAlsaSeqPorts::TAlsaSeqPorts() = default;
 TAlsaSeqPorts::~TAlsaSeqPorts() = default;

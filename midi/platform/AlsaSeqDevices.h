@@ -4,12 +4,18 @@
 
 #include "midi/platform/MidiOutPort.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 class RtMidiOut;
+
+// Bytes a short message of this status has on the wire (status included); 0 for a data byte
+// and for 0xF0 / 0xF7, which cannot travel as a short message. Any thread.
+size_t ShortMessageLength(uint8_t status);
 
 class TAlsaSeqPorts {
 public:
