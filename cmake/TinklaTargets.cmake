@@ -28,6 +28,16 @@ function(tinkla_library name dir)
   endif()
 endfunction()
 
+# One program built from one test, benchmark or fuzz source, with the folders it reads data from.
+function(tinkla_program_for source name_var)
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source})
+  tinkla_warnings(${name})
+  target_compile_definitions(${name} PRIVATE
+      TINKLA_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TINKLA_SHARED_DIR="${TINKLA_SHARED_DIR}")
+  set(${name_var} ${name} PARENT_SCOPE)
+endfunction()
+
 # tinkla_tests(<dir> LINK libs... [LABELS labels...] [ENVIRONMENT vars...]):
 # one GoogleTest executable per <dir>/*Test.cpp, registered with CTest.
 # A file named *ConcurrencyTest.cpp also carries the label "concurrency" (the ThreadSanitizer run).
@@ -35,12 +45,8 @@ function(tinkla_tests dir)
   cmake_parse_arguments(ARG "" "" "LINK;LABELS;ENVIRONMENT" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*Test.cpp)
   foreach(source IN LISTS sources)
-    get_filename_component(name ${source} NAME_WE)
-    add_executable(${name} ${source})
-    tinkla_warnings(${name})
+    tinkla_program_for(${source} name)
     target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gtest_main GTest::gmock)
-    target_compile_definitions(${name} PRIVATE
-        TINKLA_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TINKLA_SHARED_DIR="${TINKLA_SHARED_DIR}")
     set(labels ${ARG_LABELS})
     if(name MATCHES "ConcurrencyTest$")
       list(APPEND labels concurrency)
@@ -61,11 +67,7 @@ function(tinkla_benchmarks dir)
   cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*Bench.cpp)
   foreach(source IN LISTS sources)
-    get_filename_component(name ${source} NAME_WE)
-    add_executable(${name} ${source})
-    tinkla_warnings(${name})
+    tinkla_program_for(${source} name)
     target_link_libraries(${name} PRIVATE ${ARG_LINK} benchmark::benchmark)
-    target_compile_definitions(${name} PRIVATE
-        TINKLA_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TINKLA_SHARED_DIR="${TINKLA_SHARED_DIR}")
   endforeach()
 endfunction()
