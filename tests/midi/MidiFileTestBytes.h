@@ -18,6 +18,15 @@ inline std::string Bytes(std::initializer_list<int> values)
     return out;
 }
 
+// The standard variable-length quantity of a delta time or length.
+inline std::string VarLen(uint32_t value)
+{
+    std::string out(1, char(value & 0x7F));
+    while (value >>= 7)
+        out.insert(out.begin(), char(0x80 | (value & 0x7F)));
+    return out;
+}
+
 inline std::string BigEndian32(uint32_t value)
 {
     return Bytes({int(value >> 24), int(value >> 16 & 0xFF), int(value >> 8 & 0xFF), int(value & 0xFF)});
