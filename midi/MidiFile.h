@@ -122,6 +122,8 @@ public:
     void ReadResource(std::istream& stream);
     void ReadResource(const void* data, size_t size);
     void Clear();
+    // Tracks in the list; after a failed read NumberOfTracks may still hold the header's count.
+    int32_t TrackCount() const { return int32_t(FTracks.size()); }
     // Raises std::out_of_range for an index outside the list.
     TMidiTrack* GetTrack(int32_t index) const;
 
