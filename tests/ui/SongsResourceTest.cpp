@@ -257,6 +257,24 @@ TEST_F(SongsResourceTest, SwallowHasItsConductorTracksAndMelodyChannel)
     EXPECT_EQ(Song.GetSongLength(), 51600);
 }
 
+TEST(SongsFiles, EveryListedSongIsAResourceAndOthersAreRefused)
+{
+    for (std::string_view name : SongResourceNames) {
+        const QString resource = QString::fromLatin1(name.data(), qsizetype(name.size()));
+        EXPECT_EQ(SongResourcePath(resource), QStringLiteral(":/MIDI/") + resource);
+        EXPECT_EQ(LoadSongResource(resource).substr(0, 4), "MThd") << name;
+    }
+    EXPECT_EQ(SongTransposes, (std::array<int, SongCount>{2, 7}));
+    // Before any song is chosen the resource name is empty.
+    EXPECT_THROW(LoadSongResource(QString()), std::runtime_error);
+    try {
+        LoadSongResource(QStringLiteral("MIDI_ABC"));
+        FAIL() << "an unknown song must be refused";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find("MIDI_ABC"), std::string::npos) << error.what();
+    }
+}
+
 // Debian's own MIDI library reads both files, and its tempo-map length agrees.
 TEST(SongsFiles, DebianMidoReadsThem)
 {
