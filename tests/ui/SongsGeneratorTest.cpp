@@ -4,6 +4,7 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "midi/MidiFile.h"
 #include "tools/songs/SongFile.h"
@@ -22,8 +23,9 @@ class SongsGeneratorTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Unique per process: several builds may run these tests at once.
         Folder = std::filesystem::temp_directory_path() /
-                 ("tinkla-songs-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                 ("tinkla-songs-" + std::to_string(::getpid()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(Folder);
     }
