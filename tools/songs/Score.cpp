@@ -169,6 +169,8 @@ std::string Note(std::string_view pitch, std::string_view duration)
 
 void Append(std::vector<TNote>& to, const std::vector<TNote>& notes) { to.insert(to.end(), notes.begin(), notes.end()); }
 
+std::vector<std::string_view> ChartWords(std::string_view chart) { return Tokens(chart); }
+
 std::vector<std::string> LyricSyllables(std::string_view words)
 {
     std::vector<std::string> syllables;

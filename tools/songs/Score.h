@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,19 @@ std::string Join(std::initializer_list<std::string_view> parts); // blank-separa
 std::string Repeat(std::string_view text, int times);             // blank-separated
 std::string Note(std::string_view pitch, std::string_view duration); // "D5" "q" -> "D5:q"
 void Append(std::vector<TNote>& to, const std::vector<TNote>& notes);
+
+// The blank-separated words of a chord chart ("D G-D A").
+std::vector<std::string_view> ChartWords(std::string_view chart);
+
+// The entry of a voicing table whose Chord is `chord`; throws std::invalid_argument otherwise.
+template <typename TVoicing, size_t Count>
+const TVoicing& FindVoicing(const TVoicing (&table)[Count], std::string_view chord)
+{
+    for (const TVoicing& voicing : table)
+        if (voicing.Chord == chord)
+            return voicing;
+    throw std::invalid_argument("No voicing for chord \"" + std::string(chord) + "\"");
+}
 
 // Words with hyphens between syllables, "/" between lines: "Twin-kle, twin-kle / How I".
 // Each syllable that ends a word keeps a trailing blank; a line break is the item "\r\n".

@@ -6,8 +6,6 @@
 // piano, electric piano, strings and drums.
 #include "tools/songs/Songs.h"
 
-#include <stdexcept>
-
 namespace {
 
 constexpr int32_t BarTicks = 240;
@@ -54,35 +52,12 @@ constexpr TVoicing Voicings[] = {
     {"Am", "A3+C4+E4", "A3+E4"}, {"C", "C4+E4+G4", "G3+E4"},
 };
 
-const TVoicing& Voicing(std::string_view chord)
-{
-    for (const TVoicing& voicing : Voicings)
-        if (voicing.Chord == chord)
-            return voicing;
-    throw std::invalid_argument("No voicing for chord \"" + std::string(chord) + "\"");
-}
-
-std::vector<std::string_view> Chords(std::string_view chart)
-{
-    std::vector<std::string_view> chords;
-    size_t at = 0;
-    while (at < chart.size()) {
-        while (at < chart.size() && chart[at] == ' ')
-            ++at;
-        const size_t end = std::min(chart.find(' ', at), chart.size());
-        if (end > at)
-            chords.push_back(chart.substr(at, end - at));
-        at = end;
-    }
-    return chords;
-}
-
 std::vector<TNote> Piano()
 {
     const TAccents accents{BarTicks, 96, 96, 96};
     std::string verse;
-    for (std::string_view chord : Chords(VerseChords))
-        verse += Join({Note(Voicing(chord).Piano, "h"), "|"});
+    for (std::string_view chord : ChartWords(VerseChords))
+        verse += Join({Note(FindVoicing(Voicings, chord).Piano, "h"), "|"});
     std::vector<TNote> notes = ParsePhrase(verse, Verse1Start, accents).Notes;
     Append(notes, ParsePhrase(verse, Verse2Start, accents).Notes);
     // The last chord, spread wide, once the close reaches G.

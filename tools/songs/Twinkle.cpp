@@ -4,9 +4,7 @@
 // child plays), fretless bass, two pianos, two harps and drums.
 #include "tools/songs/Songs.h"
 
-#include <algorithm>
 #include <cmath>
-#include <stdexcept>
 #include <string_view>
 
 namespace {
@@ -67,32 +65,15 @@ constexpr TVoicing Voicings[] = {
     {"A", "A1", "C#4+E4+A4", {"C#4", "A4", "E4", "A4"}, {"C#5", "E5", "A5", "C#6"}},
 };
 
-const TVoicing& Voicing(std::string_view chord)
-{
-    for (const TVoicing& voicing : Voicings)
-        if (voicing.Chord == chord)
-            return voicing;
-    throw std::invalid_argument("No voicing for chord \"" + std::string(chord) + "\"");
-}
-
 // Each bar of a chart as the chords of its two beats.
 std::vector<std::pair<const TVoicing*, const TVoicing*>> ChartBars(std::string_view chart)
 {
     std::vector<std::pair<const TVoicing*, const TVoicing*>> bars;
-    size_t at = 0;
-    while (at < chart.size()) {
-        while (at < chart.size() && chart[at] == ' ')
-            ++at;
-        const size_t end = std::min(chart.find(' ', at), chart.size());
-        if (end > at) {
-            const std::string_view bar = chart.substr(at, end - at);
-            const size_t dash = bar.find('-');
-            if (dash == std::string_view::npos)
-                bars.emplace_back(&Voicing(bar), &Voicing(bar));
-            else
-                bars.emplace_back(&Voicing(bar.substr(0, dash)), &Voicing(bar.substr(dash + 1)));
-        }
-        at = end;
+    for (std::string_view bar : ChartWords(chart)) {
+        const size_t dash = bar.find('-');
+        const std::string_view first = bar.substr(0, dash);
+        const std::string_view second = dash == std::string_view::npos ? first : bar.substr(dash + 1);
+        bars.emplace_back(&FindVoicing(Voicings, first), &FindVoicing(Voicings, second));
     }
     return bars;
 }
