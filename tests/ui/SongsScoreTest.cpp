@@ -67,6 +67,19 @@ TEST(SongsScore, LyricsSplitIntoSyllablesAndLineBreaks)
     EXPECT_THROW(LyricSyllables("a--b"), std::invalid_argument);
 }
 
+TEST(SongsScore, ChartsAndVoicings)
+{
+    struct TVoicing {
+        std::string_view Chord;
+        int Root;
+    };
+    constexpr TVoicing table[] = {{"D", 38}, {"G-D", 31}};
+    const std::vector<std::string_view> words = ChartWords("  D  G-D\tD ");
+    ASSERT_EQ(words, (std::vector<std::string_view>{"D", "G-D", "D"}));
+    EXPECT_EQ(FindVoicing(table, words[1]).Root, 31);
+    EXPECT_THROW(FindVoicing(table, "Em"), std::invalid_argument);
+}
+
 TEST(SongsScore, TrackEventsComeInTimeOrderWithDeltas)
 {
     TTrackBuilder track;
