@@ -41,6 +41,8 @@ std::vector<TNote> Melody(const TAccents& accents)
     std::vector<TNote> notes = ParsePhrase(verse, Verse1Start, accents).Notes;
     Append(notes, ParsePhrase(verse, Verse2Start, accents).Notes);
     Append(notes, ParsePhrase(Coda, CodaStart, accents).Notes);
+    // The closing D falls off the beat but is struck like a downbeat.
+    notes.back().Velocity = accents.Downbeat;
     return notes;
 }
 
