@@ -31,11 +31,11 @@ void TPeriodicTimer::Start(TCallback callback)
 {
     if (OnTimerThread())
         throw std::logic_error("the periodic timer cannot be started from its own callback");
+    if (Running())
+        throw std::logic_error("the periodic timer is already running");
     JoinFinishedThread();
     {
         std::lock_guard lock(FMutex);
-        if (!FStopRequested)
-            throw std::logic_error("the periodic timer is already running");
         FStopRequested = false;
     }
     FThread = std::thread(&TPeriodicTimer::Run, this, std::move(callback),
