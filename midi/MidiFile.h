@@ -70,6 +70,8 @@ public:
     // Null when the index is negative or not below the event count.
     PMidiEvent GetEvent(int32_t index) const;
     int32_t EventCount() const { return static_cast<int32_t>(Events.size()); }
+    // Capacity hint: room for `count` events without reallocating.
+    void Reserve(size_t count) { Events.reserve(count); }
     const std::string& GetName() const { return Name; }
     // absoluteTicks of the last event; 0 for a track without events.
     int32_t GetLastTime() const;

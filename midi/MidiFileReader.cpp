@@ -218,6 +218,8 @@ void TMidiFile::ParseTrack()
     FCurrentTrack = FTracks.back().get();
     uint8_t runningStatus = 0;
     const size_t size = FChunkData.size();
+    // Most events take three or four bytes with their delta.
+    FCurrentTrack->Reserve(size / 4);
     // An event is only started while at least two bytes of the chunk remain.
     while (FCursor + 1 < size) {
         auto event = std::make_unique<TMidiEvent>();
