@@ -23,6 +23,11 @@ const std::string& WorkDir()
             std::abort();
         return pattern;
     }();
+    static const bool cleanUp = [] {
+        std::atexit([] { std::filesystem::remove_all(dir); });
+        return true;
+    }();
+    (void)cleanUp;
     return dir;
 }
 

@@ -53,6 +53,8 @@ private:
     std::array<std::atomic<uint64_t>, Size / 64> FWords{};
 };
 
+// One track of a song. It has no lock of its own: it is filled on the window thread (or under
+// the recorder's lock) and played on the timer thread, never both at once.
 class TMidiTrack {
 public:
     // Playing one event: the owning file's HandleTrackEvent for every track a file creates.

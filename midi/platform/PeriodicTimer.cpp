@@ -1,6 +1,11 @@
 #include "midi/platform/PeriodicTimer.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <pthread.h>
+#include <sched.h>
 #include <stdexcept>
+#include <system_error>
 
 TPeriodicTimer::TPeriodicTimer(std::chrono::nanoseconds period) : FPeriod(period)
 {
@@ -38,8 +43,15 @@ void TPeriodicTimer::Start(TCallback callback)
         std::lock_guard lock(FMutex);
         FStopRequested = false;
     }
-    FThread = std::thread(&TPeriodicTimer::Run, this, std::move(callback),
-                          std::chrono::steady_clock::now());
+    std::thread worker(&TPeriodicTimer::Run, this, std::move(callback), std::chrono::steady_clock::now());
+    // Wake-ups stay punctual while the other cores are busy only at a real-time priority.
+    // Where the system does not grant it (no privilege) the thread keeps the normal one.
+    sched_param priority{};
+    priority.sched_priority = std::min(sched_get_priority_max(SCHED_FIFO), 10);
+    const int result = pthread_setschedparam(worker.native_handle(), SCHED_FIFO, &priority);
+    FThread = std::move(worker);
+    if (result != 0 && result != EPERM)
+        throw std::system_error(result, std::generic_category(), "cannot set the timer thread's priority");
 }
 
 void TPeriodicTimer::Stop()
