@@ -33,7 +33,7 @@ run_ctest() { # <dir> [ctest args...]
 }
 
 run_fuzzers() { # <dir>
-  local dir=$1 seeds=$root/../shared/midi-corpus
+  local dir=$root/$1 seeds=$root/../shared/midi-corpus
   [ -d "$seeds" ] || { echo "fuzz: no seed corpus at $seeds, fuzzing from scratch"; seeds=; }
   shopt -s nullglob
   for target in "$dir"/fuzz/*Fuzz; do
