@@ -42,7 +42,7 @@ run_fuzzers() { # <dir>
     echo "== fuzz $(basename "$target") for ${fuzz_seconds} s"
     # Seed files live in subfolders; libFuzzer reads each folder it is given.
     local seed_dirs=()
-    [ -n "$seeds" ] && mapfile -t seed_dirs < <(find "$seeds" -type f -name '*.mid' -printf '%h\n' | sort -u)
+    [ -n "$seeds" ] && mapfile -t seed_dirs < <(find "$seeds" -type f -printf '%h\n' | sort -u)
     if (cd "$work" && "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
           -print_final_stats=1 "$work" "${seed_dirs[@]}" > "$work/log" 2>&1); then
       passed+=1
