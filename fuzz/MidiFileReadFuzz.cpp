@@ -14,22 +14,25 @@
 
 namespace {
 
-const std::string& WorkDir()
-{
-    static const std::string dir = [] {
+// A scratch folder for one input, removed again afterwards (libFuzzer may end the process
+// without running exit handlers).
+class TScratchDir {
+public:
+    TScratchDir()
+    {
         const char* base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
-        std::string pattern = std::string(base) + "/tinkla-fuzz-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
+        FPath = std::string(base) + "/tinkla-fuzz-XXXXXX";
+        if (!::mkdtemp(FPath.data()))
             std::abort();
-        return pattern;
-    }();
-    static const bool cleanUp = [] {
-        std::atexit([] { std::filesystem::remove_all(dir); });
-        return true;
-    }();
-    (void)cleanUp;
-    return dir;
-}
+    }
+    ~TScratchDir() { std::filesystem::remove_all(FPath); }
+    TScratchDir(const TScratchDir&) = delete;
+    TScratchDir& operator=(const TScratchDir&) = delete;
+    std::string File(const char* name) const { return FPath + "/" + name; }
+
+private:
+    std::string FPath;
+};
 
 void Check(bool condition, const char* what)
 {
@@ -41,9 +44,9 @@ void Check(bool condition, const char* what)
 
 bool Encodable(uint8_t status) { return status >= 0x80 && (status <= MidiSysEx || status == MidiMeta); }
 
-void ReadFromFile(TMidiFile& song, const uint8_t* data, size_t size)
+void ReadFromFile(TMidiFile& song, const TScratchDir& dir, const uint8_t* data, size_t size)
 {
-    const std::string path = WorkDir() + "/input.mid";
+    const std::string path = dir.File("input.mid");
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
     song.SetFilename(path);
     song.ReadFile();
@@ -77,9 +80,9 @@ void Play(TMidiFile& song, TManualTickClock& clock)
     (void)song.GetSongLength();
 }
 
-void WriteAndReadBack(const TMidiFile& song)
+void WriteAndReadBack(const TMidiFile& song, const TScratchDir& dir)
 {
-    const std::string path = WorkDir() + "/output.mid";
+    const std::string path = dir.File("output.mid");
     song.WriteFile(path);
     TMidiFile back;
     back.SetFilename(path);
@@ -106,11 +109,12 @@ void WriteAndReadBack(const TMidiFile& song)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    const TScratchDir dir;
     TManualTickClock clock(0xFFFFFF00u);
     TMidiFile fromFile(clock);
     bool complete = true;
     try {
-        ReadFromFile(fromFile, data, size);
+        ReadFromFile(fromFile, dir, data, size);
     } catch (const EMidiFileError&) {
         complete = false;
     }
@@ -123,6 +127,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     Play(fromMemory, clock);
     if (complete && fromFile.TrackCount() > 0)
-        WriteAndReadBack(fromFile);
+        WriteAndReadBack(fromFile, dir);
     return 0;
 }
