@@ -4,9 +4,9 @@
 //
 // Threads:
 // - Window thread: construction, destruction, the property setters, Clear, ReadFile,
-//   ReadResource, SetBpm, GetTrack and the track walk, StartPlaying, WriteFile. None of these
-//   while the song plays (stop the song and its timer first) or while recording is on (except
-//   the read-only getters).
+//   ReadResource, SetBpm, GetTrack and the track walk, StartPlaying, WriteFile. None of the
+//   changing ones while the song plays (stop the song and its timer first) or while recording
+//   is on; reading the getters and the tracks' Name and Channel is fine meanwhile.
 // - Timer thread: TimerTick and everything it calls (PlayToTime, the tracks' PlayUntil,
 //   HandleTrackEvent, OnMidiEvent, OnUpdateEvent).
 // - Any thread: StopPlaying, Playing, GetCurrentTime, the recorder (StartRecording,
@@ -155,6 +155,7 @@ public:
     // complete, so a failure leaves any earlier file intact. Raises EMidiFileError.
     void WriteFile(const std::string& fileName) const;
 
+    // Where a read takes its bytes from (a file, a stream, a buffer); defined with the reader.
     class TByteSource;
 
 private:
