@@ -1,6 +1,8 @@
 #include "midi/MidiFile.h"
 #include "midi/MidiTimer.h"
 
+#include "tests/support/WaitFor.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,19 +10,6 @@
 #include <thread>
 
 using namespace std::chrono_literals;
-
-namespace {
-template <typename F> bool WaitFor(F done)
-{
-    const auto limit = std::chrono::steady_clock::now() + 10s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-}
 
 TEST(MidiTimer, TicksCallOnTimerWithTheTimerAsSender)
 {

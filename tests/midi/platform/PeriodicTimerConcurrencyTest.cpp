@@ -1,5 +1,7 @@
 #include "midi/platform/PeriodicTimer.h"
 
+#include "tests/support/WaitFor.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,20 +10,6 @@
 #include <vector>
 
 using namespace std::chrono_literals;
-
-namespace {
-// Waits (bounded) until `done` holds; the timer runs on its own thread.
-template <typename F> bool WaitFor(F done)
-{
-    const auto limit = std::chrono::steady_clock::now() + 10s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-}
 
 TEST(PeriodicTimer, CallsAreNeverEarlyAndOverrunsSkipPeriods)
 {
