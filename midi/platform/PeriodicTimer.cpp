@@ -1,11 +1,9 @@
 #include "midi/platform/PeriodicTimer.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <pthread.h>
 #include <sched.h>
 #include <stdexcept>
-#include <system_error>
 
 TPeriodicTimer::TPeriodicTimer(std::chrono::nanoseconds period) : FPeriod(period)
 {
@@ -43,16 +41,22 @@ void TPeriodicTimer::Start(TCallback callback)
         std::lock_guard lock(FMutex);
         FStopRequested = false;
     }
-    std::thread worker(&TPeriodicTimer::Run, this, std::move(callback), std::chrono::steady_clock::now());
-    // Wake-ups stay punctual while the other cores are busy only at a real-time priority.
-    // Where the system does not grant it (no privilege) the thread keeps the normal one.
+    FThread = std::thread(&TPeriodicTimer::Run, this, std::move(callback), std::chrono::steady_clock::now());
+}
+
+namespace {
+
+// Wake-ups stay punctual while the other cores are busy only at a real-time priority. The
+// thread asks for it itself (so it can never be gone by then); where the system does not grant
+// it (no privilege, or no such policy) the thread keeps the normal priority and still runs.
+void AskForRealTimePriority()
+{
     sched_param priority{};
     priority.sched_priority = std::min(sched_get_priority_max(SCHED_FIFO), 10);
-    const int result = pthread_setschedparam(worker.native_handle(), SCHED_FIFO, &priority);
-    FThread = std::move(worker);
-    if (result != 0 && result != EPERM)
-        throw std::system_error(result, std::generic_category(), "cannot set the timer thread's priority");
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
 }
+
+} // namespace
 
 void TPeriodicTimer::Stop()
 {
@@ -74,6 +78,7 @@ bool TPeriodicTimer::Running() const
 
 void TPeriodicTimer::Run(TCallback callback, std::chrono::steady_clock::time_point start)
 {
+    AskForRealTimePriority();
     std::unique_lock lock(FMutex);
     FWorkerId = std::this_thread::get_id();
     auto deadline = start + FPeriod;
