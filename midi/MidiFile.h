@@ -21,6 +21,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <istream>
 #include <memory>
 #include <mutex>
@@ -68,12 +69,10 @@ public:
     int32_t Channel = 0;     // channel of the last Note Off (or Note On with velocity 0)
 
     // Appends the event, stamping its absoluteTicks with the running sum of deltas.
-    void PutEvent(std::unique_ptr<TMidiEvent> event);
+    void PutEvent(TMidiEvent event);
     // Null when the index is negative or not below the event count.
     PMidiEvent GetEvent(int32_t index) const;
     int32_t EventCount() const { return static_cast<int32_t>(Events.size()); }
-    // Capacity hint: room for `count` events without reallocating.
-    void Reserve(size_t count) { Events.reserve(count); }
     const std::string& GetName() const { return Name; }
     // absoluteTicks of the last event; 0 for a track without events.
     int32_t GetLastTime() const;
@@ -84,7 +83,10 @@ public:
     void CheckReady();
 
 private:
-    std::vector<std::unique_ptr<TMidiEvent>> Events;
+    // A deque keeps every event at its address while more are appended (events are lent by
+    // pointer) and allocates them in blocks rather than one by one. Mutable because a const
+    // track still lends its events as PMidiEvent, the type every hook takes.
+    mutable std::deque<TMidiEvent> Events;
 };
 
 class TMidiFile {

@@ -218,31 +218,29 @@ void TMidiFile::ParseTrack()
     FCurrentTrack = FTracks.back().get();
     uint8_t runningStatus = 0;
     const size_t size = FChunkData.size();
-    // Most events take three or four bytes with their delta.
-    FCurrentTrack->Reserve(size / 4);
     // An event is only started while at least two bytes of the chunk remain.
     while (FCursor + 1 < size) {
-        auto event = std::make_unique<TMidiEvent>();
-        event->deltaTicks = int32_t(ReadVarLen());
+        TMidiEvent event;
+        event.deltaTicks = int32_t(ReadVarLen());
         if (FCursor < size && FChunkData[FCursor] >= 0x80)
             runningStatus = FChunkData[FCursor++];
-        event->status = runningStatus;
+        event.status = runningStatus;
         if (runningStatus == MidiMeta || runningStatus == MidiSysEx) {
             if (runningStatus == MidiMeta)
-                event->data1 = NextByte();
+                event.data1 = NextByte();
             const uint32_t length = ReadVarLen();
-            event->text = ReadText(length);
-            const TMidiEvent& put = *event;
+            event.text = ReadText(length);
             FCurrentTrack->PutEvent(std::move(event));
+            const TMidiEvent& put = *FCurrentTrack->GetEvent(FCurrentTrack->EventCount() - 1);
             if (put.status == MidiMeta && put.data1 == MetaSetTempo)
                 ApplyTempo(UsPerQuarterOf(put.text));
             continue;
         }
         if (runningStatus >= 0x80 && runningStatus <= 0xEF) {
-            event->data1 = NextByte();
+            event.data1 = NextByte();
             const uint8_t kind = StatusKind(runningStatus);
             if (kind != MidiProgramChange && kind != MidiChannelPressure)
-                event->data2 = NextByte();
+                event.data2 = NextByte();
         }
         FCurrentTrack->PutEvent(std::move(event));
     }

@@ -74,8 +74,8 @@ void TMidiFile::RecordEvent(PMidiEvent event)
 
     const uint32_t sinceStart = FClock.Now() - FRecordStartTick[size_t(clock)];
     const int32_t ticks = RoundHalfEvenToInt32(sinceStart / UsPerTick() * 1000.0);
-    auto copy = std::make_unique<TMidiEvent>(*event);
-    copy->deltaTicks = int32_t(uint32_t(ticks) - uint32_t(FRecordLastTick[size_t(clock)]));
+    TMidiEvent copy = *event;
+    copy.deltaTicks = int32_t(uint32_t(ticks) - uint32_t(FRecordLastTick[size_t(clock)]));
     FRecordLastTick[size_t(clock)] = ticks;
     if (!track) {
         track = FTracks[size_t(AddTrackLocked())].get();
@@ -91,9 +91,9 @@ void TMidiFile::StopRecording()
         return;
     const size_t count = std::min(FTracks.size(), size_t(NumberOfTracks()));
     for (size_t i = 0; i < count; ++i) {
-        auto endOfTrack = std::make_unique<TMidiEvent>();
-        endOfTrack->status = MidiMeta;
-        endOfTrack->data1 = MetaEndOfTrack;
+        TMidiEvent endOfTrack;
+        endOfTrack.status = MidiMeta;
+        endOfTrack.data1 = MetaEndOfTrack;
         FTracks[i]->PutEvent(std::move(endOfTrack));
     }
     FRecording.store(false, std::memory_order_release);

@@ -1,19 +1,19 @@
 #include "midi/MidiFile.h"
 
-void TMidiTrack::PutEvent(std::unique_ptr<TMidiEvent> event)
+void TMidiTrack::PutEvent(TMidiEvent event)
 {
-    if (event->status == MidiMeta) {
-        if (event->data1 == MetaTrackName)
-            Name = event->text;
-        else if (event->data1 == MetaInstrumentName)
-            Instrument = event->text;
+    if (event.status == MidiMeta) {
+        if (event.data1 == MetaTrackName)
+            Name = event.text;
+        else if (event.data1 == MetaInstrumentName)
+            Instrument = event.text;
     }
     // Deltas come straight from the file; the running sum wraps instead of overflowing.
-    CurrentTime = int32_t(uint32_t(CurrentTime) + uint32_t(event->deltaTicks));
-    event->absoluteTicks = CurrentTime;
-    const uint8_t kind = StatusKind(event->status);
-    if (kind == MidiNoteOff || (kind == MidiNoteOn && event->data2 == 0))
-        Channel = StatusChannel(event->status);
+    CurrentTime = int32_t(uint32_t(CurrentTime) + uint32_t(event.deltaTicks));
+    event.absoluteTicks = CurrentTime;
+    const uint8_t kind = StatusKind(event.status);
+    if (kind == MidiNoteOff || (kind == MidiNoteOn && event.data2 == 0))
+        Channel = StatusChannel(event.status);
     Events.push_back(std::move(event));
 }
 
@@ -21,12 +21,12 @@ PMidiEvent TMidiTrack::GetEvent(int32_t index) const
 {
     if (index < 0 || size_t(index) >= Events.size())
         return nullptr;
-    return Events[size_t(index)].get();
+    return &Events[size_t(index)];
 }
 
 int32_t TMidiTrack::GetLastTime() const
 {
-    return Events.empty() ? 0 : Events.back()->absoluteTicks;
+    return Events.empty() ? 0 : Events.back().absoluteTicks;
 }
 
 void TMidiTrack::Rewind()
@@ -38,8 +38,8 @@ void TMidiTrack::Rewind()
 void TMidiTrack::PlayUntil(int32_t now)
 {
     if (OnEvent) {
-        while (size_t(Position) < Events.size() && Events[size_t(Position)]->absoluteTicks < now) {
-            OnEvent(Events[size_t(Position)].get());
+        while (size_t(Position) < Events.size() && Events[size_t(Position)].absoluteTicks < now) {
+            OnEvent(&Events[size_t(Position)]);
             ++Position;
         }
     }

@@ -186,10 +186,10 @@ TEST_F(MidiFilePlayer, UnusableTemposNeverBreakTheTick)
     Song.SetTicksPerQuarter(100);
     Song.SetBpm(120);
     Song.AddTrack();
-    auto tempo = std::make_unique<TMidiEvent>();
-    tempo->status = MidiMeta;
-    tempo->data1 = MetaSetTempo;
-    tempo->text = std::string(3, '\0');
+    TMidiEvent tempo;
+    tempo.status = MidiMeta;
+    tempo.data1 = MetaSetTempo;
+    tempo.text = std::string(3, '\0');
     Song.GetTrack(0)->PutEvent(std::move(tempo));
     Played.clear();
     Song.StartPlaying();

@@ -187,17 +187,17 @@ TEST_F(MidiFileRecorder, WriterEncodingOfTracksItDidNotRecord)
     Rec.AddTrack();
     TMidiTrack& track = *Rec.GetTrack(0);
     for (int32_t delta : {128, 1000, 16383, 16384, 30797, 0x0FFFFFFF}) {
-        auto event = std::make_unique<TMidiEvent>();
-        event->status = 0xA0;
-        event->deltaTicks = delta;
+        TMidiEvent event;
+        event.status = 0xA0;
+        event.deltaTicks = delta;
         track.PutEvent(std::move(event));
     }
     auto odd = [&track](uint8_t status, int32_t delta, uint8_t data1) {
-        auto event = std::make_unique<TMidiEvent>();
-        event->status = status;
-        event->deltaTicks = delta;
-        event->data1 = data1;
-        event->data2 = 0xC5;
+        TMidiEvent event;
+        event.status = status;
+        event.deltaTicks = delta;
+        event.data1 = data1;
+        event.data2 = 0xC5;
         track.PutEvent(std::move(event));
     };
     odd(0xF8, 3, 0);     // left out; its delta moves to the next event
@@ -212,9 +212,9 @@ TEST_F(MidiFileRecorder, WriterEncodingOfTracksItDidNotRecord)
     // A delta that needs five bytes is still one quantity.
     Rec.Clear();
     Rec.AddTrack();
-    auto event = std::make_unique<TMidiEvent>();
-    event->status = 0xC0;
-    event->deltaTicks = -1;
+    TMidiEvent event;
+    event.status = 0xC0;
+    event.deltaTicks = -1;
     Rec.GetTrack(0)->PutEvent(std::move(event));
     EXPECT_EQ(Written().substr(14), TrackChunk(Bytes({0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0xC0, 0x00})));
 }

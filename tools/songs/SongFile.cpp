@@ -11,7 +11,7 @@ void WriteSongFile(const TSongScore& song, const std::string& path)
     for (const std::vector<TMidiEvent>& events : song.Tracks) {
         TMidiTrack* track = file.GetTrack(file.AddTrack());
         for (const TMidiEvent& event : events)
-            track->PutEvent(std::make_unique<TMidiEvent>(event));
+            track->PutEvent(event);
     }
     file.WriteFile(path);
 }
