@@ -14,19 +14,12 @@
 
 #include "midi/MidiOut.h"
 #include "tests/support/FakeMidiOutDriver.h"
+#include "tests/support/ChannelSet.h"
 #include "tests/support/QueueNotifyPoster.h"
 #include "tests/ui/LedQtApp.h"
 #include "ui/ULedFrame.h"
 
 namespace {
-
-std::bitset<256> Channels(std::initializer_list<int> list)
-{
-    std::bitset<256> set;
-    for (int c : list)
-        set.set(c);
-    return set;
-}
 
 uint32_t ProgramChange(int channel, int program) { return PackShortMessage(uint8_t(0xC0 + channel), uint8_t(program), 225); }
 

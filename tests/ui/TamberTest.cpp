@@ -1,5 +1,7 @@
 #include "ui/Tamber.h"
 
+#include "tests/support/ChannelSet.h"
+
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -7,14 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::bitset<256> Channels(std::initializer_list<int> list)
-{
-    std::bitset<256> set;
-    for (int c : list)
-        set.set(c);
-    return set;
-}
 
 TEST(TamberTable, RowsThatAreEasyToGetWrong)
 {
