@@ -251,25 +251,22 @@ int32_t TFBoard::NoteAtPoint(QPoint p) const
 
 void TFBoard::DrawKeyDown(int32_t note)
 {
-    TPianoKey& key = Keys[size_t(note)];
-    switch (key.Kind) {
-    case kkBlack: key.Image = &Skin.PngBlackKeyDown; break;
-    case kkWhiteLeft: key.Image = &Skin.PngKeyDownL; break;
-    case kkWhiteMiddle: key.Image = &Skin.PngKeyDown; break;
-    case kkWhiteRight: key.Image = &Skin.PngKeyDownR; break;
-    default: return;
-    }
-    update(key.Rect.Left, key.Rect.Top, key.Rect.Width(), key.Rect.Height());
+    ShowKey(note, true);
 }
 
 void TFBoard::DrawKeyUp(int32_t note)
 {
+    ShowKey(note, false);
+}
+
+void TFBoard::ShowKey(int32_t note, bool down)
+{
     TPianoKey& key = Keys[size_t(note)];
     switch (key.Kind) {
-    case kkBlack: key.Image = &Skin.PngBlackKeyUp; break;
-    case kkWhiteLeft: key.Image = &Skin.PngKeyUpL; break;
-    case kkWhiteMiddle: key.Image = &Skin.PngKeyUp; break;
-    case kkWhiteRight: key.Image = &Skin.PngKeyUpR; break;
+    case kkBlack: key.Image = down ? &Skin.PngBlackKeyDown : &Skin.PngBlackKeyUp; break;
+    case kkWhiteLeft: key.Image = down ? &Skin.PngKeyDownL : &Skin.PngKeyUpL; break;
+    case kkWhiteMiddle: key.Image = down ? &Skin.PngKeyDown : &Skin.PngKeyUp; break;
+    case kkWhiteRight: key.Image = down ? &Skin.PngKeyDownR : &Skin.PngKeyUpR; break;
     default: return;
     }
     update(key.Rect.Left, key.Rect.Top, key.Rect.Width(), key.Rect.Height());

@@ -114,6 +114,8 @@ private:
     void BuildKeyTable();
     void CreateControls();
     void OpenOutputDevice();
+    // Gives the key its pressed or released picture and repaints it.
+    void ShowKey(int32_t note, bool down);
     void PaintKey(QPainter& painter, int32_t note) const;
     void MouseKeyEvent(const QMouseEvent& event);
     void ReportDeviceError(const std::exception& error);
