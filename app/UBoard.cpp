@@ -164,8 +164,7 @@ void TFBoard::FormCreate()
     FrameLed->ResetProgress();
     FrameLed->update();
 
-    KeyChannels.reset();
-    KeyChannels.set(0);
+    KeyChannels = {0};
 
     Selector = std::make_unique<TInstrumentSelector>(*MidiOutput1, *FrameLed, CurrentProgram, KeyChannels);
     ConnectMenu();
@@ -433,10 +432,11 @@ void TFBoard::ComputerKeyUp(int32_t code)
 
 void TFBoard::SendToKeyChannels(uint8_t kind, uint8_t data1, uint8_t data2)
 {
-    for (uint8_t channel = 0; channel < 16; ++channel) {
-        if (!KeyChannels.test(channel)) {
-            continue;
+    for (const int c : KeyChannels) {
+        if (c >= 16) {
+            break;
         }
+        const auto channel = uint8_t(c);
         if (kind == 0x80 || kind == 0x90) {
             MidiOutput1->SendShort(uint8_t(kind + channel), uint8_t((data1 + Transpose) % 256), data2);
         } else {

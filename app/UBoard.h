@@ -8,13 +8,13 @@
 
 #include "app/PianoKeys.h"
 #include "app/SkinImages.h"
+#include "midi/ChannelSet.h"
 
 #include <QLabel>
 #include <QPixmap>
 #include <QWidget>
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -70,7 +70,7 @@ public:
     TSkinImages Skin;
     TKeyTable Keys;
     int32_t MouseNote = 0;
-    std::bitset<256> KeyChannels;
+    TChannelSet KeyChannels;
     int32_t CurrentProgram = 0;
     bool PlayAlong = false;
     // Semitones (0 to 7) added to every note the keyboard sends.

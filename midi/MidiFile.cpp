@@ -1,42 +1,9 @@
-// Construction, the song's properties and tempo rules, and the channel set.
+// Construction, the song's properties and tempo rules.
 #include "midi/MidiFile.h"
 
 #include "midi/MidiRounding.h"
 
 #include <string>
-
-bool TChannelSet::Contains(int channel) const
-{
-    if (channel < 0 || channel >= Size)
-        return false;
-    return (FWords[channel / 64].load(std::memory_order_relaxed) >> (channel % 64)) & 1;
-}
-
-void TChannelSet::Add(int channel)
-{
-    if (channel >= 0 && channel < Size)
-        FWords[channel / 64].fetch_or(uint64_t(1) << (channel % 64), std::memory_order_relaxed);
-}
-
-void TChannelSet::Remove(int channel)
-{
-    if (channel >= 0 && channel < Size)
-        FWords[channel / 64].fetch_and(~(uint64_t(1) << (channel % 64)), std::memory_order_relaxed);
-}
-
-void TChannelSet::Clear()
-{
-    for (auto& word : FWords)
-        word.store(0, std::memory_order_relaxed);
-}
-
-bool TChannelSet::Empty() const
-{
-    for (const auto& word : FWords)
-        if (word.load(std::memory_order_relaxed) != 0)
-            return false;
-    return true;
-}
 
 TMidiFile::TMidiFile(TTickClock& clock) : FClock(clock) {}
 

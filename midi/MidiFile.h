@@ -14,6 +14,7 @@
 //   Recorder calls from the window and the timer thread never interleave: they take one lock.
 #pragma once
 
+#include "midi/ChannelSet.h"
 #include "midi/MidiEvent.h"
 #include "midi/MidiTimer.h"
 #include "midi/platform/TickCount.h"
@@ -37,22 +38,6 @@ public:
 
 // The header's format word, in file order.
 enum class TFileFormat { single, multi_synch, multi_asynch };
-
-// A set of channel numbers 0..255 (only 0..15 are used) whose members are each read and written
-// as single atomic values, so one thread may edit it while another reads it.
-class TChannelSet {
-public:
-    static constexpr int Size = 256;
-    // Values outside 0..255 are never members; adding or removing them does nothing.
-    bool Contains(int channel) const;
-    void Add(int channel);
-    void Remove(int channel);
-    void Clear();
-    bool Empty() const;
-
-private:
-    std::array<std::atomic<uint64_t>, Size / 64> FWords{};
-};
 
 // One track of a song. It has no lock of its own: it is filled on the window thread (or under
 // the recorder's lock) and played on the timer thread, never both at once.

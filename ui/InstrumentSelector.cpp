@@ -10,16 +10,17 @@ constexpr uint8_t ProgramChangeFiller = 225;
 
 }
 
-void SendProgramChange(TMidiOutput& output, const std::bitset<256>& channels, int program)
+void SendProgramChange(TMidiOutput& output, const TChannelSet& channels, int program)
 {
-    for (int channel = 0; channel < 16; ++channel) {
-        if (channels.test(channel))
-            output.SendShort(uint8_t(MidiProgramChange + channel), uint8_t(program), ProgramChangeFiller);
+    for (int channel : channels) {
+        if (channel >= 16)
+            break;
+        output.SendShort(uint8_t(MidiProgramChange + channel), uint8_t(program), ProgramChangeFiller);
     }
 }
 
 TInstrumentSelector::TInstrumentSelector(TMidiOutput& output, TFrameLed& led, int32_t& currentProgram,
-                                         const std::bitset<256>& keyChannels)
+                                         const TChannelSet& keyChannels)
     : FOutput(output), FLed(led), FCurrentProgram(currentProgram), FKeyChannels(keyChannels)
 {
 }

@@ -4,7 +4,8 @@
 // after its own handling of each key-down. Window thread only.
 #pragma once
 
-#include <bitset>
+#include "midi/ChannelSet.h"
+
 #include <cstdint>
 
 class TMidiOutput;
@@ -12,7 +13,7 @@ class TFrameLed;
 
 // For each channel c 0..15 in `channels`, ascending: 0xC0 + c, `program`, 225. The third byte
 // travels to the recorder but never reaches the instrument. Raises what the device raises.
-void SendProgramChange(TMidiOutput& output, const std::bitset<256>& channels, int program);
+void SendProgramChange(TMidiOutput& output, const TChannelSet& channels, int program);
 
 class TInstrumentSelector {
 public:
@@ -22,7 +23,7 @@ public:
     // Every argument must outlive the selector. `currentProgram` and `keyChannels` are the
     // window's own state: the selector writes the one and reads the other at each call.
     TInstrumentSelector(TMidiOutput& output, TFrameLed& led, int32_t& currentProgram,
-                        const std::bitset<256>& keyChannels);
+                        const TChannelSet& keyChannels);
 
     // `program` 0..127 (anything else throws std::out_of_range before anything changes):
     // remembers it, sends it on the key channels and writes the instrument line.
@@ -36,5 +37,5 @@ private:
     TMidiOutput& FOutput;
     TFrameLed& FLed;
     int32_t& FCurrentProgram;
-    const std::bitset<256>& FKeyChannels;
+    const TChannelSet& FKeyChannels;
 };

@@ -136,14 +136,15 @@ const std::array<TTamber, TamberCount> TamberTable = {{
     {"声音特效", "Gunshot", "枪声"}, // 127
 }};
 
-QString InstrumentLine(const std::bitset<256>& channels, int program)
+QString InstrumentLine(const TChannelSet& channels, int program)
 {
     if (program < 0 || program >= TamberCount)
         throw std::out_of_range("program number " + std::to_string(program) + " is not 0..127");
     QString line = QStringLiteral("ch:");
-    for (int channel = 0; channel < 16; ++channel) {
-        if (channels.test(channel))
-            line += QString::number(channel) + u' ';
+    for (int channel : channels) {
+        if (channel >= 16)
+            break;
+        line += QString::number(channel) + u' ';
     }
     const std::string_view name = TamberTable[program].ChineseName;
     line += QStringLiteral(" 键盘音色：") + QString::fromUtf8(name.data(), qsizetype(name.size()));

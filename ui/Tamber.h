@@ -2,8 +2,9 @@
 // LED panel's instrument line built from it. Constant data: any thread may read it.
 #pragma once
 
+#include "midi/ChannelSet.h"
+
 #include <array>
-#include <bitset>
 #include <string_view>
 
 #include <QString>
@@ -24,4 +25,4 @@ extern const std::array<TTamber, TamberCount> TamberTable;
 // "ch:", each channel 0..15 present in `channels` in decimal followed by one blank, then
 // " 键盘音色：" and the Chinese name of `program` (0..127, checked: throws std::out_of_range).
 // Window thread (returns a QString).
-QString InstrumentLine(const std::bitset<256>& channels, int program);
+QString InstrumentLine(const TChannelSet& channels, int program);

@@ -46,9 +46,7 @@ TEST_F(TBoardTest, InstrumentItemsSendOnEveryKeyChannelAndZReappliesThem)
     EXPECT_EQ(InstrumentLine(*Board), QStringLiteral("ch:0  键盘音色：明亮的钢琴"));
 
     // After the channels change, Z sends the same program on the new channels, repeats included.
-    Board->KeyChannels.reset();
-    Board->KeyChannels.set(3);
-    Board->KeyChannels.set(5);
+    Board->KeyChannels = {3, 5};
     Press(Xkb::Z);
     Key(QEvent::KeyPress, Xkb::Z, true);
     Release(Xkb::Z);

@@ -68,9 +68,7 @@ TEST_F(TBoardTest, TranspositionShiftsOnlyWhatIsSent)
 TEST_F(TBoardTest, EveryKeyChannelInAscendingOrder)
 {
     Start();
-    Board->KeyChannels.reset();
-    Board->KeyChannels.set(9);
-    Board->KeyChannels.set(0);
+    Board->KeyChannels = {9, 0};
     Press(Xkb::A);
     Release(Xkb::A);
     EXPECT_EQ(Sent(), (Messages{{0x90, 48, 127}, {0x99, 48, 127}, {0x80, 48, 127}, {0x89, 48, 127}}));
@@ -83,7 +81,7 @@ TEST_F(TBoardTest, EveryKeyChannelInAscendingOrder)
 TEST_F(TBoardTest, NoKeyChannelsStillDrawsTheKeys)
 {
     Start();
-    Board->KeyChannels.reset();
+    Board->KeyChannels.Clear();
     Press(Xkb::A);
     EXPECT_TRUE(ShownPressed(48));
     MouseDown(On(61));

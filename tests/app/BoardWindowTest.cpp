@@ -19,8 +19,7 @@ TEST_F(TBoardTest, StartsWithTheLayoutAndDeviceZeroOpen)
     EXPECT_TRUE(Board->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(Board->MidiOutput1->IsOpen());
     EXPECT_EQ(Board->MidiOutput1->ProductName(), "Fake Synth");
-    EXPECT_EQ(Board->KeyChannels.count(), 1u);
-    EXPECT_TRUE(Board->KeyChannels.test(0));
+    EXPECT_EQ(Board->KeyChannels, TChannelSet{0});
     EXPECT_EQ(Board->MouseNote, 0);
     EXPECT_TRUE(Reports.empty());
     for (int note = LowestKeyNote; note <= HighestKeyNote; ++note) {
@@ -65,7 +64,7 @@ TEST_F(TBoardTest, UnknownDeviceIsReportedOnceAndTheWindowStillWorks)
     MouseUp(On(60));
     QApplication::processEvents();
     EXPECT_EQ(Reports.size(), 1u);
-    EXPECT_TRUE(Board->KeyChannels.test(0));
+    EXPECT_TRUE(Board->KeyChannels.Contains(0));
 }
 
 TEST_F(TBoardTest, RefusedOpenIsReportedWithTheDriversReason)

@@ -14,7 +14,7 @@
 
 #include "midi/MidiOut.h"
 #include "tests/support/FakeMidiOutDriver.h"
-#include "tests/support/ChannelSet.h"
+#include "midi/ChannelSet.h"
 #include "tests/support/QueueNotifyPoster.h"
 #include "tests/ui/LedQtApp.h"
 #include "ui/ULedFrame.h"
@@ -29,12 +29,12 @@ struct TSelectTest : ::testing::Test {
     TMidiOutput Output{Driver, Poster};
     TFrameLed Led;
     int32_t CurrentProgram = 0;
-    std::bitset<256> KeyChannels = Channels({0});
+    TChannelSet KeyChannels = TChannelSet{0};
     TInstrumentSelector Selector{Output, Led, CurrentProgram, KeyChannels};
 
     void Select(int program, std::initializer_list<int> channels)
     {
-        KeyChannels = Channels(channels);
+        KeyChannels = channels;
         Selector.SelectInstrument(program);
     }
 
@@ -67,9 +67,9 @@ TEST_F(TSelectTest, ChoosingAnInstrumentSendsItOnEachKeyChannel)
 
 TEST_F(TSelectTest, AllSixteenChannelsAscendingAndNoneBeyond)
 {
-    KeyChannels = Channels({16, 40, 255});
+    KeyChannels = TChannelSet{16, 40, 255};
     for (int c = 15; c >= 0; --c)
-        KeyChannels.set(c);
+        KeyChannels.Add(c);
     Selector.SelectInstrument(127);
     std::vector<uint32_t> expected;
     for (int c = 0; c < 16; ++c)
@@ -105,7 +105,7 @@ TEST_F(TSelectTest, TheZKeyReappliesTheInstrumentOnTodaysChannels)
     Select(40, {0});
     Driver.ClearRecords();
     // The channels changed meanwhile: nothing is re-sent until the key goes down.
-    KeyChannels = Channels({2, 9});
+    KeyChannels = TChannelSet{2, 9};
     EXPECT_FALSE(Selector.KeyDown(30));
     EXPECT_TRUE(Driver.Shorts().empty());
     EXPECT_EQ(Line(), QStringLiteral("ch:0  键盘音色：小提琴"));

@@ -1,6 +1,6 @@
 #include "ui/Tamber.h"
 
-#include "tests/support/ChannelSet.h"
+#include "midi/ChannelSet.h"
 
 #include <set>
 #include <stdexcept>
@@ -51,22 +51,22 @@ TEST(TamberTable, SixteenGroupsOfEight)
 
 TEST(InstrumentLine, ListsTheChannelsThenTheName)
 {
-    EXPECT_EQ(InstrumentLine(Channels({0}), 0), QStringLiteral("ch:0  键盘音色：大钢琴（声学钢琴）"));
-    EXPECT_EQ(InstrumentLine(Channels({5, 3}), 1), QStringLiteral("ch:3 5  键盘音色：明亮的钢琴"));
-    EXPECT_EQ(InstrumentLine(Channels({}), 113), QStringLiteral("ch: 键盘音色：[Agogo]"));
-    std::bitset<256> all;
+    EXPECT_EQ(InstrumentLine(TChannelSet{0}, 0), QStringLiteral("ch:0  键盘音色：大钢琴（声学钢琴）"));
+    EXPECT_EQ(InstrumentLine(TChannelSet{5, 3}, 1), QStringLiteral("ch:3 5  键盘音色：明亮的钢琴"));
+    EXPECT_EQ(InstrumentLine(TChannelSet{}, 113), QStringLiteral("ch: 键盘音色：[Agogo]"));
+    TChannelSet all;
     for (int c = 0; c < 16; ++c)
-        all.set(c);
+        all.Add(c);
     EXPECT_EQ(InstrumentLine(all, 52),
               QStringLiteral("ch:0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15  键盘音色：人声合唱“啊”"));
-    EXPECT_EQ(InstrumentLine(Channels({9, 16, 200}), 127), QStringLiteral("ch:9  键盘音色：枪声"))
+    EXPECT_EQ(InstrumentLine(TChannelSet{9, 16, 200}, 127), QStringLiteral("ch:9  键盘音色：枪声"))
         << "only channels 0..15 are shown";
 }
 
 TEST(InstrumentLine, RejectsProgramsOutsideTheCatalogue)
 {
-    EXPECT_THROW(InstrumentLine(Channels({0}), 128), std::out_of_range);
-    EXPECT_THROW(InstrumentLine(Channels({0}), -1), std::out_of_range);
+    EXPECT_THROW(InstrumentLine(TChannelSet{0}, 128), std::out_of_range);
+    EXPECT_THROW(InstrumentLine(TChannelSet{0}, -1), std::out_of_range);
 }
 
 } // namespace

@@ -29,9 +29,7 @@ void RenderPanel(const QString& dir)
     TFrameLed led;
     led.resize(212, 113);
     led.ResetPanel();
-    std::bitset<256> channels;
-    channels.set(0);
-    led.SetTamberText(InstrumentLine(channels, 0));
+    led.SetTamberText(InstrumentLine({0}, 0));
     led.SetSongLength(60000);
     led.SetSongPosition(24000);
     const uint8_t notes[16] = {60, 72, 48, 96, 84, 40, 127, 66, 55, 36, 100, 0, 90, 64, 78, 110};
