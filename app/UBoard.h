@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -72,7 +73,8 @@ public:
     int32_t MouseNote = 0;
     TChannelSet KeyChannels;
     int32_t CurrentProgram = 0;
-    bool PlayAlong = false;
+    // Written on the window thread, read by the playback thread for every song event.
+    std::atomic<bool> PlayAlong{false};
     // Semitones (0 to 7) added to every note the keyboard sends.
     int32_t Transpose = 0;
     int32_t DragX = 0;
