@@ -63,8 +63,9 @@ public:
     int32_t GetLastTime() const;
 
     void Rewind();
-    // Plays (through OnEvent) every event from Position on whose absoluteTicks is below now.
-    void PlayUntil(int32_t now);
+    // Plays (through OnEvent) every event from Position on whose absoluteTicks is below now;
+    // stops early once `keepPlaying` (when given) turns false.
+    void PlayUntil(int32_t now, const std::atomic<bool>* keepPlaying = nullptr);
     void CheckReady();
 
 private:

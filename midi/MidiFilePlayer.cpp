@@ -35,8 +35,10 @@ void TMidiFile::PlayToTime(int32_t elapsed)
     if (usPerTick > 0.0)
         FPlayPosition += double(stepUs) / usPerTick;
     const int32_t now = RoundHalfEvenToInt32(FPlayPosition);
+    // A stop takes effect at the next event, even in the middle of a burst, so stopping never
+    // waits for a whole tick's worth of events.
     for (auto& track : FTracks)
-        track->PlayUntil(now);
+        track->PlayUntil(now, &FPlaying);
     FLastElapsed.store(elapsed, std::memory_order_release);
 }
 

@@ -35,10 +35,11 @@ void TMidiTrack::Rewind()
     CurrentTime = 0;
 }
 
-void TMidiTrack::PlayUntil(int32_t now)
+void TMidiTrack::PlayUntil(int32_t now, const std::atomic<bool>* keepPlaying)
 {
     if (OnEvent) {
-        while (size_t(Position) < Events.size() && Events[size_t(Position)].absoluteTicks < now) {
+        while (size_t(Position) < Events.size() && Events[size_t(Position)].absoluteTicks < now &&
+               (keepPlaying == nullptr || keepPlaying->load(std::memory_order_acquire))) {
             OnEvent(&Events[size_t(Position)]);
             ++Position;
         }

@@ -198,3 +198,30 @@ TEST_F(MidiFilePlayer, UnusableTemposNeverBreakTheTick)
     EXPECT_EQ(Song.Bpm(), 120);
     EXPECT_DOUBLE_EQ(Song.UsPerTick(), 5000.0);
 }
+
+TEST_F(MidiFilePlayer, StopInTheMiddleOfABurstTakesEffectAtTheNextEvent)
+{
+    std::string burst;
+    for (int i = 0; i < 5000; ++i)
+        burst += Bytes({0x00, 0xC0, i % 128});
+    Load(HeaderChunk(1, 2, 120) + TrackChunk(burst) + ChangesAt({{0, 1}}));
+    Song.SetBpm(120);
+    Song.OnMidiEvent = [this](PMidiEvent event) {
+        Played.push_back(event->data1);
+        if (Played.size() == 3)
+            Song.StopPlaying();
+    };
+    Song.StartPlaying();
+    TickAt(10);
+    EXPECT_EQ(Played, (std::vector<int>{0, 1, 2})) << "neither the rest of the burst nor the next track plays";
+    EXPECT_FALSE(Song.Ready());
+
+    // Played again from the start, the whole burst comes in one tick.
+    Song.OnMidiEvent = [this](PMidiEvent event) { Played.push_back(event->data1); };
+    Played.clear();
+    Clock.Set(1000);
+    Song.StartPlaying();
+    TickAt(10);
+    EXPECT_EQ(Played.size(), 5001u);
+    EXPECT_TRUE(Song.Ready());
+}
