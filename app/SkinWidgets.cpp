@@ -1,7 +1,20 @@
 #include "app/SkinWidgets.h"
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+
+QLabel* NewSkinLabel(QWidget* parent, const QRect& geometry, const QFont& font, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, SkinGreen);
+    label->setPalette(palette);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return label;
+}
 
 TPictureBox::TPictureBox(QWidget* parent, const QRect& geometry)
     : QWidget(parent)

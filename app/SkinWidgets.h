@@ -1,10 +1,20 @@
 // The two small controls the skinned window is built from. Window thread only.
 #pragma once
 
+#include <QColor>
 #include <QPixmap>
 #include <QWidget>
 
 #include <functional>
+
+class QLabel;
+
+// The green of the window's own texts and lines.
+inline const QColor SkinGreen{0x2e, 0x9d, 0x4f};
+
+// A green label on the window's surface: it lets the mouse through, so pressing on it drags the
+// window like the background does.
+QLabel* NewSkinLabel(QWidget* parent, const QRect& geometry, const QFont& font, const QString& text);
 
 // A picture at its own size in the top-left corner, letting the mouse through to the window.
 class TPictureBox : public QWidget {

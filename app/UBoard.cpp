@@ -2,59 +2,30 @@
 
 #include "app/KeyMap.h"
 #include "app/NativeKeyCode.h"
+#include "app/RecorderControl.h"
 #include "app/SkinWidgets.h"
+#include "app/SongPlayer.h"
+#include "app/TransportButtons.h"
+#include "midi/MidiFile.h"
 #include "midi/MidiOut.h"
+#include "midi/MidiTimer.h"
 #include "ui/BoardMenu.h"
 #include "ui/Fonts.h"
 #include "ui/InstrumentSelector.h"
 #include "ui/OffsetLabel.h"
 #include "ui/ULedFrame.h"
+#include "ui/UserDialogs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QWindow>
 
 namespace {
-
-const QColor LabelGreen(0x2e, 0x9d, 0x4f);
-
-struct TTransportPlace {
-    int X;
-    const char* Picture;
-    const char* Caption;
-};
-
-// The seven buttons: choose a song, play, stop, record, play along, stop recording, save.
-constexpr std::array<TTransportPlace, TFBoard::TransportCount> TransportPlaces = {{
-    {176, ":/layout/btn_Open.png", "选曲"},
-    {232, ":/layout/btn_play.png", "播放"},
-    {288, ":/layout/btn_stop.png", "终止"},
-    {368, ":/layout/btn_rec.png", "录音"},
-    {424, ":/layout/btn_recplay.png", "伴奏"},
-    {480, ":/layout/btn_stop_rec.png", "停录"},
-    {560, ":/layout/btn_save.png", "保存"},
-}};
-constexpr int TransportTop = 168;
-constexpr int CaptionTop = 199;
-
-QLabel* NewLabel(QWidget* parent, const QRect& geometry, const QFont& font, const QString& text)
-{
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(geometry);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, LabelGreen);
-    label->setPalette(palette);
-    // Labels belong to the window's surface: pressing on them drags the window.
-    label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return label;
-}
 
 bool OnWayland()
 {
@@ -68,12 +39,16 @@ QString TFBoard::ExecutableDir()
     return QCoreApplication::applicationDirPath() + QLatin1Char('/');
 }
 
-TFBoard::TFBoard(TMidiOutDriver& driver, TNotifyPoster& poster, const QString& appDir)
+TFBoard::TFBoard(TMidiOutDriver& driver, TNotifyPoster& poster, const QString& appDir, TUserDialogs* dialogs)
     : QWidget(nullptr, Qt::FramelessWindowHint)
     , AppDir(appDir)
     , MidiOutput1(std::make_unique<TMidiOutput>(driver, poster))
+    , MidiFile1(std::make_unique<TMidiFile>())
+    , MidiRec(std::make_unique<TMidiFile>())
+    , OwnDialogs(dialogs != nullptr ? nullptr : std::make_unique<TQtUserDialogs>(this))
+    , Dialogs(dialogs != nullptr ? dialogs : OwnDialogs.get())
 {
-    ShowMessage = [this](const QString& text) { QMessageBox::warning(this, QStringLiteral("信息"), text); };
+    ShowMessage = [this](const QString& text) { Dialogs->Warn(text); };
     setWindowTitle(QStringLiteral("Tinkla"));
     setFixedSize(ClientWidth, ClientHeight);
     move(208, 151);
@@ -89,7 +64,7 @@ TFBoard::~TFBoard()
 
 void TFBoard::CreateControls()
 {
-    Label1 = NewLabel(this, {20, 40, 17, 113}, TinklaFont(QStringLiteral("新宋体"), 13, true),
+    Label1 = NewSkinLabel(this, {20, 40, 17, 113}, TinklaFont(QStringLiteral("新宋体"), 13, true),
                       QStringLiteral("T\ni\nn\nk\nl\na"));
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
@@ -99,20 +74,10 @@ void TFBoard::CreateControls()
     lblClose->OnMouseLeave = [this](THotArea*) { Image2->SetPicture(Skin.PngClose); };
     lblClose->OnClick = [this](THotArea*) { close(); };
 
-    const QFont captionFont = TinklaFont(QStringLiteral("楷体_GB2312"), 16, true);
-    for (int tag = 0; tag < TransportCount; ++tag) {
-        const TTransportPlace& place = TransportPlaces[size_t(tag)];
-        TransportPictures[size_t(tag)] = new TPictureBox(this, {place.X, TransportTop, 48, 29});
-        // Button behaviour is attached by the transport controls; the areas already keep
-        // presses on the buttons from dragging the window or playing keys.
-        TransportHotAreas[size_t(tag)] = new THotArea(this, {place.X, TransportTop, 49, 29}, tag);
-        TransportCaptions[size_t(tag)] = NewLabel(this, {place.X + 9, CaptionTop, 34, 16}, captionFont,
-                                                  QString::fromUtf8(place.Caption));
-        TransportCaptions[size_t(tag)]->setAlignment(Qt::AlignCenter);
-    }
+    Buttons = std::make_unique<TTransportButtons>(
+        *this, AppDir, Skin.PngOpenHot, [this] { return MidiFile1->Playing(); }, [this] { return MidiRec->Recording(); });
 
-    lblCaption = NewLabel(this, {59, 11, 300, 20}, TinklaFont(QStringLiteral("Courier New"), 16, true), QString());
-    lblCaption->setAlignment(Qt::AlignCenter);
+    lblCaption = NewSkinLabel(this, {209, 21, 0, 0}, TinklaFont(QStringLiteral("Courier New"), 16, true), QString());
     lblOffset = CreateOffsetLabel(this);
 
     FrameLed = new TFrameLed(this);
@@ -138,8 +103,8 @@ void TFBoard::FormCreate()
     FBackground = layoutPicture(QStringLiteral(":/layout/Background.jpg"));
     FLogo = layoutPicture(QStringLiteral(":/layout/Logo.png"));
     Image2->SetPicture(layoutPicture(QStringLiteral(":/layout/Close.png")));
-    for (int tag = 0; tag < TransportCount; ++tag) {
-        TransportPictures[size_t(tag)]->SetPicture(layoutPicture(QString::fromUtf8(TransportPlaces[size_t(tag)].Picture)));
+    for (TSkinProblem& problem : Buttons->Load(density)) {
+        problems.push_back(std::move(problem));
     }
     if (!problems.empty()) {
         QString text = QStringLiteral("有些皮肤图片读不出来，键盘会用简单的样子显示：\n");
@@ -156,7 +121,7 @@ void TFBoard::FormCreate()
     DrawAllKeysUp();
     qApp->installEventFilter(this);
 
-    // Seam: create the playback timer MidiTimer (owned by this window) here.
+    MidiTimer = std::make_unique<TMidiTimer>();
 
     // Qt paints every widget double-buffered; nothing to switch on.
 
@@ -167,8 +132,45 @@ void TFBoard::FormCreate()
     KeyChannels = {0};
 
     Selector = std::make_unique<TInstrumentSelector>(*MidiOutput1, *FrameLed, CurrentProgram, KeyChannels);
+    ConnectTransport();
     ConnectMenu();
     Menu->NSelectDefault->trigger();
+}
+
+void TFBoard::ConnectTransport()
+{
+    // Every short message sent, from either thread, reaches the recording.
+    MidiOutput1->OnMidiShortOutput = [this](PMidiEvent event) { MidiRec->RecordEvent(event); };
+    Recorder = std::make_unique<TRecorderControl>(*MidiRec, *FrameLed->Label1, *Buttons, *Dialogs);
+    Player = std::make_unique<TSongPlayer>(TSongPlayerBindings{
+        *MidiFile1, *MidiTimer, *MidiOutput1, *FrameLed, *Buttons, *Dialogs, PlayAlong, KeyChannels, Transpose,
+        *lblCaption, *lblOffset, [this](const std::exception& error) { ReportDeviceError(error); },
+        [this](const QString& text) { Report(text); }});
+    Buttons->OnClick = [this](int tag) {
+        Guarded([this, tag] {
+            switch (tag) {
+            case TTransportButtons::Open: Player->lblOpenClick(); break;
+            case TTransportButtons::Play: Player->lblPlayClick(); break;
+            case TTransportButtons::Stop: Player->lblStopClick(); break;
+            case TTransportButtons::Rec: Recorder->lblRecClick(); break;
+            case TTransportButtons::RecPlay: Player->lblRecPlayClick(); break;
+            case TTransportButtons::Stop1: Recorder->lblStop1Click(); break;
+            case TTransportButtons::Save: Recorder->lblSaveClick(); break;
+            default: break;
+            }
+        });
+    };
+}
+
+void TFBoard::Guarded(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const EmidioutputError& error) {
+        ReportDeviceError(error);
+    } catch (const std::exception& error) {
+        Dialogs->ShowError(QString::fromStdString(error.what()));
+    }
 }
 
 void TFBoard::ConnectMenu()
@@ -177,17 +179,12 @@ void TFBoard::ConnectMenu()
     connect(Menu.get(), &TBoardMenu::InstrumentClicked, this, &TFBoard::OnSelectClick);
     connect(Menu.get(), &TBoardMenu::OffsetClicked, this, &TFBoard::nOffsetClick);
     connect(Menu.get(), &TBoardMenu::ExitClicked, this, &QWidget::close);
-    // Seam: OpenClicked and TuneClicked open a song file and the channel dialog.
+    connect(Menu.get(), &TBoardMenu::OpenClicked, this, [this] { Guarded([this] { Player->NOpenClick(); }); });
 }
 
 void TFBoard::OnSelectClick(int program)
 {
-    // Menu clicks arrive through Qt's signal dispatch, which must not be left by an exception.
-    try {
-        Selector->SelectInstrument(program);
-    } catch (const EmidioutputError& error) {
-        ReportDeviceError(error);
-    }
+    Guarded([this, program] { Selector->SelectInstrument(program); });
 }
 
 void TFBoard::nOffsetClick(int semitones)
@@ -234,11 +231,19 @@ void TFBoard::closeEvent(QCloseEvent* event)
 
 void TFBoard::FormClose()
 {
-    // Seam: if MidiRec is recording, StopRecording; if it holds anything, AskSaveRecording.
-
-    // Seam: stop MidiTimer here, before anything its ticks reach (the song, the output device,
-    // the LED panel) goes away.
-
+    if (MidiRec->Recording()) {
+        Recorder->lblStop1Click();
+    }
+    if (MidiRec->GetSongLength() > 0) {
+        Recorder->AskSaveRecording();
+    }
+    // A song still playing is stopped with its All Sound Off, so no note of it keeps sounding
+    // on an external synthesizer once the device is closed.
+    if (MidiFile1->Playing()) {
+        Player->StopPlayback();
+    }
+    // The timer stops before anything its ticks reach (the song, the device, the panel) goes.
+    MidiTimer->Stop();
     qApp->removeEventFilter(this);
     // The skin pictures and the output device are freed with the window.
 }
@@ -289,7 +294,7 @@ void TFBoard::paintEvent(QPaintEvent*)
     }
     painter.drawPixmap(QRect(16, 8, 33, 33), FLogo);
     for (const auto& [y, width] : {std::pair{22, 148}, std::pair{27, 135}, std::pair{32, 119}}) {
-        painter.fillRect(QRect(53, y, width, 2), LabelGreen);
+        painter.fillRect(QRect(53, y, width, 2), SkinGreen);
     }
     // White keys first: the black keys lie over their edges.
     for (const bool black : {false, true}) {

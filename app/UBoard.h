@@ -1,9 +1,11 @@
 // The keyboard window: a frameless, skinned 765 x 341 window with the 60-key keyboard, the
-// close button and the places of the transport buttons and the LED panel. It starts and
-// tears down the program's parts in a fixed order and plays notes from the mouse and the
-// computer keyboard through an application-wide event filter (AppMessage).
+// close button, the transport buttons and the LED panel. It starts and tears down the
+// program's parts in a fixed order, plays notes from the mouse and the computer keyboard
+// through an application-wide event filter (AppMessage), and wires the song player, the
+// recorder control and the menu to its state.
 //
-// Threads: everything here runs on the window thread.
+// Threads: everything here runs on the window thread; the song player says what its playback
+// handlers do on the timer thread.
 #pragma once
 
 #include "app/PianoKeys.h"
@@ -14,7 +16,6 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -24,11 +25,17 @@
 class TBoardMenu;
 class TFrameLed;
 class TInstrumentSelector;
+class TMidiFile;
 class TMidiOutDriver;
 class TMidiOutput;
+class TMidiTimer;
 class TNotifyPoster;
 class TPictureBox;
 class THotArea;
+class TRecorderControl;
+class TSongPlayer;
+class TTransportButtons;
+class TUserDialogs;
 
 class TFBoard : public QWidget {
     Q_OBJECT
@@ -36,11 +43,13 @@ class TFBoard : public QWidget {
 public:
     static constexpr int ClientWidth = 765;
     static constexpr int ClientHeight = 341;
-    static constexpr int TransportCount = 7;
 
     // Runs the whole start-up. `driver` and `poster` must outlive the window; `appDir` is the
     // folder the img folder is read from (the executable's, with a trailing separator).
-    TFBoard(TMidiOutDriver& driver, TNotifyPoster& poster, const QString& appDir = ExecutableDir());
+    // `dialogs` (which must outlive the window) answers the boxes and file dialogs; by default
+    // the window shows the real ones.
+    TFBoard(TMidiOutDriver& driver, TNotifyPoster& poster, const QString& appDir = ExecutableDir(),
+            TUserDialogs* dialogs = nullptr);
     ~TFBoard() override;
 
     static QString ExecutableDir();
@@ -60,9 +69,9 @@ public:
     void DrawKeyUp(int32_t note);
     void DrawAllKeysUp();
 
-    // Shows a message for the user in a box owned by this window, after the current event
-    // has been handled (so a box never opens in the middle of a key press or in start-up).
-    // Tests replace ShowMessage to collect what the user would read.
+    // Shows trouble the program works around in a box owned by this window, after the current
+    // event has been handled (so a box never opens in the middle of a key press or in
+    // start-up). Tests replace ShowMessage to collect what the user would read.
     void Report(const QString& text);
     std::function<void(const QString& text)> ShowMessage;
 
@@ -81,19 +90,25 @@ public:
     int32_t DragY = 0;
     bool Dragging = false;
 
+    // Members are destroyed in reverse order: everything that sends goes before the device,
+    // and the player (which stops the timer) before the songs and the timer.
     std::unique_ptr<TMidiOutput> MidiOutput1;
+    std::unique_ptr<TMidiFile> MidiFile1; // the song
+    std::unique_ptr<TMidiFile> MidiRec;   // the recording
+    std::unique_ptr<TMidiTimer> MidiTimer;
     // The right-click menu: instruments, transpositions and the file commands.
     std::unique_ptr<TBoardMenu> Menu;
-    // Declared after MidiOutput1 so that it goes first: it sends through the device.
     std::unique_ptr<TInstrumentSelector> Selector;
+    std::unique_ptr<TUserDialogs> OwnDialogs;
+    TUserDialogs* Dialogs;
+    std::unique_ptr<TTransportButtons> Buttons;
+    std::unique_ptr<TRecorderControl> Recorder;
+    std::unique_ptr<TSongPlayer> Player;
 
     // Controls of the layout.
     QLabel* Label1;       // the product name, one letter per line
     TPictureBox* Image2;  // the close button's picture
     THotArea* lblClose;
-    std::array<TPictureBox*, TransportCount> TransportPictures;
-    std::array<THotArea*, TransportCount> TransportHotAreas;
-    std::array<QLabel*, TransportCount> TransportCaptions;
     QLabel* lblCaption;   // the current song's title
     QLabel* lblOffset;    // the transposition, hidden until one is chosen
     TFrameLed* FrameLed;  // the LED status panel
@@ -122,8 +137,11 @@ private:
     void MouseKeyEvent(const QMouseEvent& event);
     void ReportDeviceError(const std::exception& error);
     void ConnectMenu();
+    void ConnectTransport();
     void OnSelectClick(int program);
     void nOffsetClick(int semitones);
+    // Runs a menu or button command; exceptions must not leave Qt's signal dispatch.
+    void Guarded(const std::function<void()>& command);
     void ShowReports();
 
     QPixmap FBackground;

@@ -1,6 +1,7 @@
 // The window's start-up, its failure reports, dragging and the close button.
 #include "tests/app/BoardFixture.h"
 
+#include "app/TransportButtons.h"
 #include "ui/ULedFrame.h"
 
 #include <QDir>
@@ -29,10 +30,10 @@ TEST_F(TBoardTest, StartsWithTheLayoutAndDeviceZeroOpen)
     }
     EXPECT_EQ(Board->Image2->geometry(), QRect(720, 16, 33, 33));
     EXPECT_EQ(Board->lblClose->geometry(), QRect(720, 16, 32, 32));
-    EXPECT_EQ(Board->TransportPictures[3]->geometry(), QRect(368, 168, 48, 29));
-    EXPECT_EQ(Board->TransportHotAreas[6]->geometry(), QRect(560, 168, 49, 29));
-    EXPECT_EQ(Board->TransportCaptions[0]->geometry(), QRect(185, 199, 34, 16));
-    EXPECT_EQ(Board->TransportCaptions[0]->text(), QStringLiteral("选曲"));
+    EXPECT_EQ(Board->Buttons->Pictures[3]->geometry(), QRect(368, 168, 48, 29));
+    EXPECT_EQ(Board->Buttons->HotAreas[6]->geometry(), QRect(560, 168, 49, 29));
+    EXPECT_EQ(Board->Buttons->Captions[0]->geometry(), QRect(185, 199, 34, 16));
+    EXPECT_EQ(Board->Buttons->Captions[0]->text(), QStringLiteral("选曲"));
     EXPECT_FALSE(Board->lblOffset->isVisibleTo(Board.get()));
     // Start-up applies the default instrument on channel 0 and names it on the panel.
     EXPECT_EQ(SentAtStartup(), (Messages{{0xC0, 0, 225}}));
