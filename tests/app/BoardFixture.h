@@ -7,6 +7,7 @@
 #include "midi/MidiOut.h"
 #include "tests/support/FakeMidiOutDriver.h"
 #include "tests/support/QueueNotifyPoster.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -50,13 +51,14 @@ protected:
     TFakeMidiOutDriver Driver{{"Fake Synth"}};
     TQueueNotifyPoster Poster;
     std::vector<QString> Reports;
+    TScriptedDialogs Dialogs;
     std::unique_ptr<TFBoard> Board;
 
     void SetUp() override { qunsetenv("TINKLA_MIDI_OUT"); }
 
     void Start(const QString& appDir = QStringLiteral(TINKLA_SOURCE_DIR "/"))
     {
-        Board = std::make_unique<TFBoard>(Driver, Poster, appDir);
+        Board = std::make_unique<TFBoard>(Driver, Poster, appDir, &Dialogs);
         Board->ShowMessage = [this](const QString& text) { Reports.push_back(text); };
         QApplication::processEvents();
         StartupSends = Driver.Shorts().size();
