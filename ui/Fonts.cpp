@@ -22,6 +22,9 @@ void InstallFontSubstitutions()
             QFont::insertSubstitutions(QString::fromUtf8(name), kai);
         for (const char* name : {"黑体", "微软雅黑", "SimHei"})
             QFont::insertSubstitutions(QString::fromUtf8(name), {Fallback});
+        // The dialogs' face: small captions in Chinese, so a sans CJK face that stays legible
+        // at 11 pixels.
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("WenQuanYi Zen Hei Sharp"), Fallback});
         // Courier New's metric twin; its CJK-less glyphs fall back like any other face.
         QFont::insertSubstitutions(QStringLiteral("Courier New"),
                                    {QStringLiteral("Nimbus Mono PS"), QStringLiteral("DejaVu Sans Mono")});

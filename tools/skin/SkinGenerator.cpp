@@ -42,6 +42,8 @@ std::vector<TPicture> Pictures()
         {"resources/layout/Logo.png", [](int s) { return DrawLogo(s); }},
         {"resources/layout/Close.png", [](int s) { return DrawCloseButton(false, s); }},
         {"resources/layout/LedGlass.png", [](int s) { return DrawLedGlass(s); }},
+        {"resources/layout/NoteIcon.png", [](int s) { return DrawNoteIcon(false, s); }},
+        {"resources/layout/NoteIconSelected.png", [](int s) { return DrawNoteIcon(true, s); }},
     };
     const std::vector<TButtonFiles> buttons = {
         {TButtonIcon::Open, "btn_Open", false},      {TButtonIcon::Play, "btn_play", true},

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QTransform>
 
 #include <array>
 #include <memory>
@@ -345,5 +346,29 @@ QImage DrawLedGlass(int scale)
     shine.setColorAt(1, QColor(255, 255, 255, 0));
     p.setBrush(shine);
     p.drawEllipse(QPointF(180, 22), 75, 45);
+    return canvas.Finish();
+}
+
+QImage DrawNoteIcon(bool selected, int scale)
+{
+    TCanvas canvas(16, 16, scale);
+    QPainter& p = *canvas.Painter;
+    // Head, stem and flag as one outline, so the green edge runs round the whole note. Straight
+    // edges sit on half pixels so that the 1-pixel outline stays crisp at 16 x 16.
+    QPainterPath head;
+    head.addEllipse(QPointF(0, 0), 4.6, 3.3);
+    QPainterPath note = QTransform().translate(6.2, 11.6).rotate(-24).map(head);
+    QPainterPath stem;
+    stem.addRect(QRectF(8.5, 0.5, 2.5, 11));
+    note = note.united(stem);
+    QPainterPath flag;
+    flag.moveTo(10, 0.5);
+    flag.cubicTo(QPointF(11, 3.8), QPointF(16.4, 4.6), QPointF(14.2, 10.4));
+    flag.cubicTo(QPointF(14, 7.6), QPointF(12.4, 6.8), QPointF(10.5, 6.6));
+    flag.closeSubpath();
+    note = note.united(flag).simplified();
+    p.setPen(QPen(QColor(0x2b, 0x9a, 0x3c), 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(selected ? QColor(0xff, 0x55, 0x1c) : QColor(Qt::white));
+    p.drawPath(note);
     return canvas.Finish();
 }

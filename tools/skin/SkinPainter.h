@@ -22,3 +22,6 @@ QImage DrawBackground(int scale);
 QImage DrawLogo(int scale);
 // 222 x 180: frame, top light strip, translucent pane with a highlight.
 QImage DrawLedGlass(int scale);
+// 16 x 16: the channel dialog's eighth note, white (orange-red when selected) with a green
+// outline on a transparent background.
+QImage DrawNoteIcon(bool selected, int scale);
