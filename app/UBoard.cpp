@@ -14,6 +14,7 @@
 #include "ui/InstrumentSelector.h"
 #include "ui/OffsetLabel.h"
 #include "ui/ULedFrame.h"
+#include "ui/UTune.h"
 #include "ui/UserDialogs.h"
 
 #include <QApplication>
@@ -180,6 +181,16 @@ void TFBoard::ConnectMenu()
     connect(Menu.get(), &TBoardMenu::OffsetClicked, this, &TFBoard::nOffsetClick);
     connect(Menu.get(), &TBoardMenu::ExitClicked, this, &QWidget::close);
     connect(Menu.get(), &TBoardMenu::OpenClicked, this, [this] { Guarded([this] { Player->NOpenClick(); }); });
+    connect(Menu.get(), &TBoardMenu::TuneClicked, this, [this] { Guarded([this] { NTuneClick(); }); });
+}
+
+void TFBoard::NTuneClick()
+{
+    // No program change and no new instrument line: the Z key and the next instrument choice
+    // bring both to the new channels.
+    RunTuneDialog(
+        *MidiFile1, KeyChannels, PlayAlong, *MidiOutput1, [this](const std::exception& error) { ReportDeviceError(error); },
+        this, [this](TFTune& dialog) { return Dialogs->Exec(dialog); });
 }
 
 void TFBoard::OnSelectClick(int program)

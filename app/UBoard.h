@@ -140,6 +140,7 @@ private:
     void ConnectTransport();
     void OnSelectClick(int program);
     void nOffsetClick(int semitones);
+    void NTuneClick();
     // Runs a menu or button command; exceptions must not leave Qt's signal dispatch.
     void Guarded(const std::function<void()>& command);
     void ShowReports();

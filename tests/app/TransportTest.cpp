@@ -11,10 +11,13 @@
 #include "ui/SongTables.h"
 #include "ui/ULedFrame.h"
 #include "ui/USelectMidi.h"
+#include "ui/UTune.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 namespace {
@@ -257,6 +260,44 @@ TEST_F(TTransportTest, UnsavedRecordingsAreOfferedAndNeverLostToAFailedSave)
     EXPECT_EQ(Dialogs.Asked.size(), 3u);
     EXPECT_FALSE(Board->MidiRec->Recording());
     EXPECT_TRUE(QFile::exists(file));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TTransportTest, ChannelDialogFromTheMenuKeepsItsEditsOnlyOnOk)
+{
+    Start();
+    ChooseSong(0);
+    const TChannelSet muted = Board->MidiFile1->MutedChannels;
+    ASSERT_EQ(muted, (TChannelSet{0, 1, 2}));
+    Board->KeyChannels = {5};
+    const size_t sentBefore = Driver.Shorts().size();
+
+    // Cancel after checking channel 1's box and picking channel 3's note: both sets come back.
+    Dialogs.OnExec = [](QDialog& dialog) {
+        auto& tune = dynamic_cast<TFTune&>(dialog);
+        tune.CheckBox[0]->click();
+        tune.ImageClick(tune.Image[3]);
+        return int(QDialog::Rejected);
+    };
+    Board->Menu->NTune->trigger();
+    EXPECT_EQ(Board->MidiFile1->MutedChannels, muted);
+    EXPECT_EQ(Board->KeyChannels, TChannelSet{5});
+
+    // The same with OK: channel 0 plays again; its hidden icon stays selected beside channel 3's.
+    Dialogs.OnExec = [](QDialog& dialog) {
+        auto& tune = dynamic_cast<TFTune&>(dialog);
+        tune.CheckBox[0]->click();
+        tune.ImageClick(tune.Image[3]);
+        tune.Button1->click();
+        return int(QDialog::Accepted);
+    };
+    Board->Menu->NTune->trigger();
+    EXPECT_EQ(Board->MidiFile1->MutedChannels, (TChannelSet{1, 2}));
+    EXPECT_EQ(Board->KeyChannels, (TChannelSet{0, 3}));
+    EXPECT_EQ(Driver.Shorts().size(), sentBefore) << "outside play-along nothing is sent, not even a program change";
 }
 
 } // namespace
