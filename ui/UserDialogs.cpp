@@ -34,7 +34,7 @@ void TQtUserDialogs::ShowError(const QString& text)
 
 QString TQtUserDialogs::OpenMidiFileName()
 {
-    return QFileDialog::getOpenFileName(FOwner, QString(), QString(), MidiFilter);
+    return QFileDialog::getOpenFileName(FOwner, QStringLiteral("打开其他音乐文件"), QString(), MidiFilter);
 }
 
 QString TQtUserDialogs::SaveRecordingFileName()
