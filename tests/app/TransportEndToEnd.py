@@ -77,9 +77,10 @@ def main():
 
         # Play along: the melody (channel 0) is left to the child, whose key A sounds on it, 7 up.
         start = len(read_trace(trace_path))
-        board.click(PLAY_ALONG, pause="1.5")
+        board.click(PLAY_ALONG, pause="2.5")
+        xdotool(env, "keydown", "a", "sleep", "0.3")
         screenshot(env, shots, "playing.png", board)
-        xdotool(env, "keydown", "a", "sleep", "0.3", "keyup", "a", "sleep", "1.0")
+        xdotool(env, "keyup", "a", "sleep", "1.0")
         board.click(STOP)
         along = messages_since(trace_path, start)
         if along[-16:] != SWEEP:
