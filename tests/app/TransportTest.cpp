@@ -133,6 +133,8 @@ TEST_F(TTransportTest, WhilePlayingOnlyTheModeChangesAndStopSilencesEveryChannel
     Click(TTransportButtons::Open);
     Board->Menu->NOpen->trigger();
     Board->Buttons->MouseEnter(TTransportButtons::Open);
+    EXPECT_FALSE(Board->Buttons->Pictures[TTransportButtons::Open]->Picture().toImage() == Board->Skin.PngOpenHot.toImage())
+        << "the song button does not light up while a song plays";
     EXPECT_EQ(Dialogs.Dialogs, dialogs);
     EXPECT_EQ(Dialogs.FileDialogs, fileDialogs);
     EXPECT_TRUE(PictureIs(TTransportButtons::Play, "btn_play_on.png"));
@@ -162,6 +164,14 @@ TEST_F(TTransportTest, WhilePlayingOnlyTheModeChangesAndStopSilencesEveryChannel
     const Messages sent = Sent();
     ASSERT_GE(sent.size(), 16u);
     EXPECT_EQ(Messages(sent.end() - 16, sent.end()), AllSoundOffSweep());
+
+    // Closing the window while a song plays silences it before the device goes.
+    Click(TTransportButtons::Play);
+    ASSERT_TRUE(Board->MidiFile1->Playing());
+    Board->close();
+    EXPECT_FALSE(Board->MidiFile1->Playing());
+    const Messages atClose = Sent();
+    EXPECT_EQ(Messages(atClose.end() - 16, atClose.end()), AllSoundOffSweep());
 }
 
 TEST_F(TTransportTest, SongEndsByItselfAndPlaysAgainAtOnce)
