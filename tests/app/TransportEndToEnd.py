@@ -4,6 +4,8 @@ the second built-in song and play along with it, stop, record a key, save the re
 the save dialog, then open a short file through the open dialog and let it play to its end.
 Judged from the MIDI trace and the saved file (read back with python3-mido).
 
+A damaged file played at the end must leave the program running.
+
 Usage: TransportEndToEnd.py <path to the tinkla executable> <folder for screenshots, optional>
 """
 import os
@@ -34,6 +36,19 @@ def screenshot(env, folder, name, board=None):
 
 def messages_since(trace_path, count):
     return [message for _, message in read_trace(trace_path)][count:]
+
+
+def open_file(env, board, path):
+    """Through the popup menu's second item and the open dialog."""
+    xdotool(env, "windowfocus", "--sync", board.id)
+    board.click(BACKGROUND, button="3", pause="0.5")
+    xdotool(env, "key", "Down", "Down", "Return")
+    opener = Window(env, "打开其他音乐文件")
+    xdotool(env, "windowfocus", "--sync", opener.id, "sleep", "0.3", "type", "--delay", "20", path)
+    xdotool(env, "key", "Return")
+    wait_for(lambda: not subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^打开其他音乐文件$"],
+                                        env=env, capture_output=True).stdout, "the open dialog to close")
+    xdotool(env, "windowfocus", "--sync", board.id)
 
 
 def short_song(path):
@@ -112,20 +127,27 @@ def main():
         # A short file through the menu's open command and the open dialog; it stops by itself.
         song_path = os.path.join(work, "short.mid")
         expected = short_song(song_path)
-        xdotool(env, "windowfocus", "--sync", board.id)
-        board.click(BACKGROUND, button="3", pause="0.5")
-        xdotool(env, "key", "Down", "Down", "Return")
-        opener = Window(env, "打开其他音乐文件")
-        xdotool(env, "windowfocus", "--sync", opener.id, "sleep", "0.3", "type", "--delay", "20", song_path)
-        xdotool(env, "key", "Return")
-        time.sleep(0.5)
-        xdotool(env, "windowfocus", "--sync", board.id)
+        open_file(env, board, song_path)
         start = len(read_trace(trace_path))
         board.click(PLAY)
         wait_for(lambda: len(messages_since(trace_path, start)) >= len(expected) + 16, "the short song to end")
         time.sleep(0.3)
         if messages_since(trace_path, start) != expected + SWEEP:
             fail("the opened file played %s, expected %s" % (messages_since(trace_path, start), expected + SWEEP))
+
+        # A damaged file (its track starts with a data byte) plays what it can; the program says so
+        # once and goes on.
+        damaged_path = os.path.join(work, "damaged.mid")
+        with open(damaged_path, "wb") as damaged:
+            damaged.write(b"MThd\0\0\0\6\0\0\0\1\0\x60" + b"MTrk\0\0\0\x08" + b"\x3C\x40\x00\x90\x3C\x40\x00\x80")
+        open_file(env, board, damaged_path)
+        board.click(PLAY, pause="1.0")
+        if tinkla.poll() is not None:
+            fail("the program ended playing a damaged file")
+        notice = Window(env, "注意")
+        xdotool(env, "windowfocus", "--sync", notice.id, "sleep", "0.2", "key", "Return")
+        wait_for(lambda: not subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^注意$"], env=env,
+                                            capture_output=True).stdout, "the notice to close")
 
         board.click(CLOSE_BUTTON)
         try:
