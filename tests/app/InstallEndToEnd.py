@@ -21,17 +21,11 @@ import tempfile
 import time
 import xml.etree.ElementTree as ElementTree
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xvfb_display import start_xvfb  # noqa: E402
+from tinkla_e2e import fail, program_env, start_xvfb, wait_for
 
 WINDOW_SIZE = (765, 341)
 # Long enough for a queued message box to open after the window shows.
 BOX_GRACE_SECONDS = 2.0
-
-
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
 
 
 def run(*command, **options):
@@ -39,16 +33,6 @@ def run(*command, **options):
     if result.returncode != 0:
         fail("%s exited with %d:\n%s%s" % (" ".join(command), result.returncode, result.stdout, result.stderr))
     return result.stdout + result.stderr
-
-
-def wait_for(condition, seconds, what):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.1)
-    fail("timed out waiting for " + what)
 
 
 def read_desktop_entry(path):
@@ -100,21 +84,20 @@ def window_info(env, window):
     return name, size
 
 
-def start_from_desktop_entry(entry, prefix, work, env, label):
-    """Starts the entry's command from an empty folder; returns the process, its trace path
-    and its visible windows once the window shows and a box has had time to follow it."""
+def start_from_desktop_entry(entry, prefix, display, work, label):
+    """Starts the entry's command from an empty folder; returns the process, its environment,
+    its trace path and its visible windows once the window shows and a box has had time to
+    follow it."""
     folder = os.path.join(work, label)
     os.mkdir(folder)
-    trace = os.path.join(folder, "trace.txt")
-    env = dict(env, PATH=os.path.join(prefix, "bin") + os.pathsep + env["PATH"], TINKLA_MIDI_TRACE=trace,
-               TINKLA_AUDIO_FILE=os.path.join(folder, "sound.wav"))
+    env = program_env(display, folder, PATH=os.path.join(prefix, "bin") + os.pathsep + os.environ["PATH"])
     tinkla = subprocess.Popen(shlex.split(entry["Exec"]), cwd=folder, env=env,
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-    wait_for(lambda: visible_windows(env, tinkla.pid) or tinkla.poll() is not None, 30, "the window")
+    wait_for(lambda: visible_windows(env, tinkla.pid) or tinkla.poll() is not None, "the window", 30)
     if tinkla.poll() is not None:
         fail("%s exited with %d:\n%s" % (label, tinkla.returncode, tinkla.stdout.read().decode(errors="replace")))
     time.sleep(BOX_GRACE_SECONDS)
-    return tinkla, trace, visible_windows(env, tinkla.pid)
+    return tinkla, env, env["TINKLA_MIDI_TRACE"], visible_windows(env, tinkla.pid)
 
 
 def stop(tinkla):
@@ -128,10 +111,8 @@ def stop(tinkla):
 
 def check_program(entry, prefix, work):
     xvfb, display = start_xvfb()
-    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", TINKLA_AUDIO_DRIVER="file")
-    env.pop("TINKLA_MIDI_OUT", None)
     try:
-        tinkla, trace, windows = start_from_desktop_entry(entry, prefix, work, env, "installed")
+        tinkla, env, trace, windows = start_from_desktop_entry(entry, prefix, display, work, "installed")
         try:
             shown = [window_info(env, w) for w in windows]
             if shown != [("Tinkla", WINDOW_SIZE)]:
@@ -142,15 +123,15 @@ def check_program(entry, prefix, work):
             if "Icon (" not in properties:
                 fail("the window has no icon")
             # Start-up ran to its end: the default instrument went out on channel 0.
-            wait_for(lambda: os.path.exists(trace) and "C0 00" in open(trace).read(), 10,
-                     "the start-up program change in the MIDI trace")
+            wait_for(lambda: os.path.exists(trace) and "C0 00" in open(trace).read(),
+                     "the start-up program change in the MIDI trace", 10)
         finally:
             stop(tinkla)
 
         # The same program without its skin must show the missing-skin box beside its window.
         img = os.path.join(prefix, "share/tinkla/img")
         os.rename(img, img + ".away")
-        tinkla, _, windows = start_from_desktop_entry(entry, prefix, work, env, "without-skin")
+        tinkla, _, _, windows = start_from_desktop_entry(entry, prefix, display, work, "without-skin")
         stop(tinkla)
         os.rename(img + ".away", img)
         if len(windows) != 2:

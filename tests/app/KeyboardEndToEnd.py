@@ -13,8 +13,7 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xvfb_display import start_xvfb  # noqa: E402
+from tinkla_e2e import fail, program_env, read_trace, start_xvfb, xdotool
 
 # The window's client coordinates of the points the test touches.
 KEY_60 = (319, 320)
@@ -29,16 +28,6 @@ EXPECTED = [
     "80 3E 7F",              # mouse up
     "C0 00 E1",              # Z re-applies the instrument
 ]
-
-
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
-
-
-def xdotool(env, *args):
-    return subprocess.run(["xdotool", *args], env=env, check=True, capture_output=True, text=True,
-                          timeout=30).stdout
 
 
 def peak_and_loud_share(wav_path):
@@ -65,9 +54,7 @@ def main():
     trace_path = os.path.join(work, "trace.txt")
     wav_path = os.path.join(work, "sound.wav")
     xvfb, display = start_xvfb()
-    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", TINKLA_AUDIO_DRIVER="file",
-               TINKLA_AUDIO_FILE=wav_path, TINKLA_MIDI_TRACE=trace_path)
-    env.pop("TINKLA_MIDI_OUT", None)
+    env = program_env(display, work)
     tinkla = subprocess.Popen([program], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     try:
         window = xdotool(env, "search", "--sync", "--onlyvisible", "--name", "^Tinkla$").split()[0]
@@ -93,12 +80,11 @@ def main():
         xvfb.terminate()
         xvfb.wait()
 
-    with open(trace_path) as trace:
-        lines = [line.split() for line in trace if line.strip()]
-    sent = [" ".join(fields[1:]) for fields in lines]
+    traced = read_trace(trace_path)
+    sent = [message for _, message in traced]
     if sent != EXPECTED:
         fail("traced messages\n  %s\nexpected\n  %s" % (sent, EXPECTED))
-    times = [int(fields[0]) for fields in lines]
+    times = [ms for ms, _ in traced]
     if times != sorted(times):
         fail("trace times go backwards: %s" % times)
     peak, loud = peak_and_loud_share(wav_path)
