@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Tinkla's one entry point for a fresh Debian 12 machine.
-#   ./build.sh start   install what is missing, build, and start the keyboard
-#   ./build.sh test    install what is missing, build, and run every test:
-#                      unit and end-to-end tests, then the AddressSanitizer+UBSan build,
+#   ./build.sh start   install what building and running need, build, and start the keyboard
+#   ./build.sh test    install that and what the tests need, build, and run every test:
+#                      unit, end-to-end and install tests, then the AddressSanitizer+UBSan build,
 #                      the ThreadSanitizer run of the concurrency tests and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -55,22 +55,22 @@ run_fuzzers() { # <dir>
   done
 }
 
-"$root/scripts/setup-debian.sh"
-
 case "${1:-start}" in
   start)
+    "$root/scripts/setup-debian.sh" run
     configure_and_build build
     exec build/app/tinkla
     ;;
   test)
-    configure_and_build build
+    "$root/scripts/setup-debian.sh" test
+    configure_and_build build -DTINKLA_TESTS=ON
     run_ctest build
     echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
-    configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTINKLA_SANITIZE=address,undefined
+    configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTINKLA_SANITIZE=address,undefined -DTINKLA_TESTS=ON
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
       run_ctest build-asan -LE e2e
     echo "== ThreadSanitizer (concurrency tests)"
-    configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DTINKLA_SANITIZE=thread -DTINKLA_WITH_UI=OFF
+    configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DTINKLA_SANITIZE=thread -DTINKLA_WITH_UI=OFF -DTINKLA_TESTS=ON
     TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest build-tsan -L concurrency
     echo "== libFuzzer (AddressSanitizer + UndefinedBehaviorSanitizer)"
     CXX=clang++ targets=fuzzers configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTINKLA_FUZZ=ON \

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs, from Debian 12's own packages, whatever Tinkla needs to build, run and test
-# that this machine does not have yet. Runs apt-get as root, or through sudo.
+# Installs, from Debian 12's own packages, whatever Tinkla needs that this machine does not
+# have yet. Runs apt-get as root, or through sudo.
+#   setup-debian.sh run    what building and running the program need
+#   setup-debian.sh test   that, and what the tests, benchmarks, fuzzers and packaging need
 set -euo pipefail
 
-packages=(
+run_packages=(
   # build
   cmake g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
@@ -12,11 +14,22 @@ packages=(
   fluid-soundfont-gm
   # CJK fonts standing in for the window's Song and Kai faces
   fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
-  # tests, benchmarks and the fuzzer
+)
+test_packages=(
+  # unit tests, benchmarks and the fuzzer
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  # end-to-end tests under Xvfb, sound and MIDI file checks, audio measurements
   xvfb xdotool x11-utils imagemagick sox python3-mido midicsv
   pulseaudio libpulse-dev
+  # the install test: validators, the Debian package and its lint
+  desktop-file-utils appstream dpkg-dev file lintian
 )
+
+case "${1:-run}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

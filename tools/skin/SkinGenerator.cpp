@@ -1,6 +1,7 @@
 // Writes every skin picture into a Tinkla source tree: the files the window reads from img/
 // beside the program, and the pictures compiled in with the window layout (resources/layout/).
-// Each picture is written at 1x and, as name@2x, at 2x for high-density screens.
+// Each picture is written at 1x and, as name@2x, at 2x for high-density screens. Also writes
+// the application icon in the icon theme's usual sizes (data/icons/tinkla-<size>.png).
 #include "tools/skin/SkinPainter.h"
 
 #include <QDir>
@@ -64,6 +65,9 @@ std::vector<TPicture> Pictures()
     return pictures;
 }
 
+// The sizes desktops look for in the hicolor icon theme; data/CMakeLists.txt installs the same.
+constexpr int IconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
 QString WithDensity(const QString& path, int scale)
 {
     if (scale == 1) {
@@ -105,6 +109,9 @@ int main(int argc, char** argv)
             for (const int scale : {1, 2}) {
                 Write(root, picture, scale);
             }
+        }
+        for (const int size : IconSizes) {
+            Write(root, {QString("data/icons/tinkla-%1.png").arg(size), [size](int) { return DrawLogoIcon(size); }}, 1);
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "skin-generator: %s\n", error.what());

@@ -291,10 +291,11 @@ QImage DrawBackground(int scale)
     return canvas.Finish().convertToFormat(QImage::Format_RGB32);
 }
 
-QImage DrawLogo(int scale)
+namespace {
+
+// The logo in a 128 x 128 box of the painter's coordinates.
+void PaintLogo(QPainter& p)
 {
-    TCanvas canvas(128, 128, scale);
-    QPainter& p = *canvas.Painter;
     p.setPen(Qt::NoPen);
     QLinearGradient sky(0, 0, 128, 128);
     sky.setColorAt(0, QColor(0x7f, 0xc8, 0xf8));
@@ -321,7 +322,27 @@ QImage DrawLogo(int scale)
     beam.lineTo(52, 50);
     beam.closeSubpath();
     p.drawPath(beam);
+}
+
+} // namespace
+
+QImage DrawLogo(int scale)
+{
+    TCanvas canvas(128, 128, scale);
+    PaintLogo(*canvas.Painter);
     return canvas.Finish();
+}
+
+QImage DrawLogoIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 128.0, size / 128.0);
+    PaintLogo(p);
+    p.end();
+    return image;
 }
 
 QImage DrawLedGlass(int scale)

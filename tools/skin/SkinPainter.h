@@ -20,6 +20,9 @@ QImage DrawTransportButton(TButtonIcon icon, TButtonLook look, int scale);
 QImage DrawBackground(int scale);
 // 128 x 128.
 QImage DrawLogo(int scale);
+// The logo as an application icon of size x size pixels, drawn at that size (not scaled
+// from a bitmap) so that small icons stay sharp.
+QImage DrawLogoIcon(int size);
 // 222 x 180: frame, top light strip, translucent pane with a highlight.
 QImage DrawLedGlass(int scale);
 // 16 x 16: the channel dialog's eighth note, white (orange-red when selected) with a green
