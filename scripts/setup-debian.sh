@@ -7,7 +7,7 @@ packages=(
   # build
   cmake g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
-  libfluidsynth-dev librtmidi-dev
+  libfluidsynth-dev librtmidi-dev libasound2-dev libjack-jackd2-dev
   # sound on a fresh machine: a General MIDI SoundFont for the built-in synthesizer
   fluid-soundfont-gm
   # CJK fonts standing in for the window's Song and Kai faces
@@ -15,6 +15,8 @@ packages=(
   # tests, benchmarks and the fuzzer
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xdotool x11-utils imagemagick sox python3-mido midicsv
+  # a dummy JACK server and its jack_midiseq as the MIDI keyboard of the end-to-end test
+  jackd2
   pulseaudio libpulse-dev
 )
 
