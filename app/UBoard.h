@@ -24,11 +24,14 @@
 class TBoardMenu;
 class TFrameLed;
 class TInstrumentSelector;
+class TMidiInputs;
+class TMidiKeyboard;
 class TMidiOutDriver;
 class TMidiOutput;
 class TNotifyPoster;
 class TPictureBox;
 class THotArea;
+class TTouchKeys;
 
 class TFBoard : public QWidget {
     Q_OBJECT
@@ -75,8 +78,9 @@ public:
     int32_t CurrentProgram = 0;
     // Written on the window thread, read by the playback thread for every song event.
     std::atomic<bool> PlayAlong{false};
-    // Semitones (0 to 7) added to every note the keyboard sends.
-    int32_t Transpose = 0;
+    // Semitones (0 to 7) added to every note the keyboard sends. Written on the window thread,
+    // read by the MIDI keyboard's input threads.
+    std::atomic<int32_t> Transpose{0};
     int32_t DragX = 0;
     int32_t DragY = 0;
     bool Dragging = false;
@@ -86,6 +90,11 @@ public:
     std::unique_ptr<TBoardMenu> Menu;
     // Declared after MidiOutput1 so that it goes first: it sends through the device.
     std::unique_ptr<TInstrumentSelector> Selector;
+    // Fingers on a touch screen and a MIDI keyboard, with the inputs that feed it (stopped
+    // first thing in the destructor: their threads send through the device).
+    std::unique_ptr<TTouchKeys> TouchKeys;
+    std::unique_ptr<TMidiKeyboard> MidiKeyboard;
+    std::unique_ptr<TMidiInputs> MidiInputs;
 
     // Controls of the layout.
     QLabel* Label1;       // the product name, one letter per line

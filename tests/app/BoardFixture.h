@@ -7,9 +7,12 @@
 #include "midi/MidiOut.h"
 #include "tests/support/FakeMidiOutDriver.h"
 #include "tests/support/QueueNotifyPoster.h"
+#include "ui/BoardMenu.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
@@ -35,6 +38,21 @@ private:
 inline ::testing::Environment* const QtApp = ::testing::AddGlobalTestEnvironment(new TQtApp);
 
 using TMessage = std::array<int, 3>;
+
+// The item with this Tag in the submenu under `parent` (searched depth first).
+inline QAction* ItemWithTag(QAction* parent, int tag)
+{
+    for (QAction* item : parent->menu()->actions()) {
+        if (item->menu() != nullptr) {
+            if (QAction* found = ItemWithTag(item, tag)) {
+                return found;
+            }
+        } else if (!item->isSeparator() && TBoardMenu::Tag(item) == tag) {
+            return item;
+        }
+    }
+    return nullptr;
+}
 
 // XKB key codes (evdev + 8) of the keys the tests press.
 namespace Xkb {
