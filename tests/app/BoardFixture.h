@@ -2,6 +2,7 @@
 // that run without a display (offscreen platform).
 #pragma once
 
+#include "app/MidiKeyboard.h"
 #include "app/SkinWidgets.h"
 #include "app/UBoard.h"
 #include "midi/MidiOut.h"
@@ -18,6 +19,7 @@
 
 #include <array>
 #include <memory>
+#include <thread>
 #include <vector>
 
 class TQtApp : public ::testing::Environment {
@@ -70,7 +72,13 @@ protected:
     std::vector<QString> Reports;
     std::unique_ptr<TFBoard> Board;
 
-    void SetUp() override { qunsetenv("TINKLA_MIDI_OUT"); }
+    void SetUp() override
+    {
+        qunsetenv("TINKLA_MIDI_OUT");
+        // No real MIDI keyboard may join in.
+        qputenv("TINKLA_MIDI_IN", "none");
+    }
+    void TearDown() override { qunsetenv("TINKLA_MIDI_IN"); }
 
     void Start(const QString& appDir = QStringLiteral(TINKLA_SOURCE_DIR "/"))
     {
@@ -95,6 +103,16 @@ protected:
     }
 
     size_t StartupSends = 0;
+
+    // Plays `messages` from an input thread of their own, as RtMidi's or JACK's would be.
+    void PlayFromInput(const std::vector<TMessage>& messages)
+    {
+        std::thread input([&] {
+            for (const TMessage& message : messages)
+                Board->MidiKeyboard->Receive(uint8_t(message[0]), uint8_t(message[1]), uint8_t(message[2]));
+        });
+        input.join();
+    }
 
     void Key(QEvent::Type type, uint32_t nativeCode, bool autoRepeat = false, QObject* target = nullptr)
     {

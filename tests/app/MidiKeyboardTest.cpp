@@ -2,41 +2,19 @@
 // real input would, and the test checks what reaches the output device and the screen keys.
 #include "tests/app/BoardFixture.h"
 
-#include "app/MidiKeyboard.h"
 #include "ui/ULedFrame.h"
-
-#include <thread>
 
 namespace {
 
 using Messages = std::vector<TMessage>;
 
-class TMidiKeyboardTest : public TBoardTest {
-protected:
-    void SetUp() override
-    {
-        TBoardTest::SetUp();
-        // No real keyboard may join in.
-        qputenv("TINKLA_MIDI_IN", "none");
-    }
-    void TearDown() override { qunsetenv("TINKLA_MIDI_IN"); }
-
-    // The input's own thread, as RtMidi's or JACK's would be; only the window thread draws.
-    void Play(const Messages& messages)
-    {
-        std::thread input([&] {
-            for (const TMessage& message : messages)
-                Board->MidiKeyboard->Receive(uint8_t(message[0]), uint8_t(message[1]), uint8_t(message[2]));
-        });
-        input.join();
-    }
-};
+using TMidiKeyboardTest = TBoardTest;
 
 TEST_F(TMidiKeyboardTest, NotesSoundOnEveryKeyChannelWithThePlayersVelocityAndDrawOnTheWindowThread)
 {
     Start();
     Board->KeyChannels = {0, 9};
-    Play({{0x93, 60, 100}});
+    PlayFromInput({{0x93, 60, 100}});
     EXPECT_EQ(Sent(), (Messages{{0x90, 60, 100}, {0x99, 60, 100}}));
     // Sent without waiting for the window thread, which draws afterwards.
     EXPECT_FALSE(Board->Keys[60].Pressed);
@@ -45,7 +23,7 @@ TEST_F(TMidiKeyboardTest, NotesSoundOnEveryKeyChannelWithThePlayersVelocityAndDr
     EXPECT_TRUE(ShownPressed(60));
 
     // A note-on of velocity 0 ends the note; a note-off keeps its release velocity.
-    Play({{0x93, 60, 0}, {0x9F, 64, 90}, {0x8F, 64, 30}});
+    PlayFromInput({{0x93, 60, 0}, {0x9F, 64, 90}, {0x8F, 64, 30}});
     EXPECT_EQ(Sent(), (Messages{{0x90, 60, 100}, {0x99, 60, 100}, {0x80, 60, 64}, {0x89, 60, 64},
                                 {0x90, 64, 90}, {0x99, 64, 90}, {0x80, 64, 30}, {0x89, 64, 30}}));
     QApplication::processEvents();
@@ -59,7 +37,7 @@ TEST_F(TMidiKeyboardTest, TranspositionShiftsOnlyTheSentNoteAndNotesOffTheKeysSt
     Start();
     ItemWithTag(Board->Menu->nOffset, 3)->trigger();
     // 100 and 20 lie outside the drawn keys; 60 is drawn unshifted.
-    Play({{0x90, 60, 80}, {0x90, 100, 70}, {0x90, 20, 70}});
+    PlayFromInput({{0x90, 60, 80}, {0x90, 100, 70}, {0x90, 20, 70}});
     EXPECT_EQ(Sent(), (Messages{{0x90, 63, 80}, {0x90, 103, 70}, {0x90, 23, 70}}));
     QApplication::processEvents();
     EXPECT_TRUE(ShownPressed(60));
@@ -69,7 +47,7 @@ TEST_F(TMidiKeyboardTest, TranspositionShiftsOnlyTheSentNoteAndNotesOffTheKeysSt
 
     // A shift past 127 would be no MIDI note at all: such a note is not sent.
     ItemWithTag(Board->Menu->nOffset, 7)->trigger();
-    Play({{0x90, 125, 70}, {0x80, 125, 70}, {0x90, 120, 70}});
+    PlayFromInput({{0x90, 125, 70}, {0x80, 125, 70}, {0x90, 120, 70}});
     EXPECT_EQ(Sent().back(), (TMessage{0x90, 127, 70}));
     EXPECT_EQ(Sent().size(), 4u);
 }
@@ -78,7 +56,7 @@ TEST_F(TMidiKeyboardTest, PedalModulationAndBendReachEveryKeyChannelAndOtherMess
 {
     Start();
     Board->KeyChannels = {0, 9};
-    Play({{0xB5, 64, 127}, {0xB5, 1, 50}, {0xE5, 0, 80}, {0xB5, 7, 100}, {0xA5, 60, 10}, {0xD5, 30, 0}});
+    PlayFromInput({{0xB5, 64, 127}, {0xB5, 1, 50}, {0xE5, 0, 80}, {0xB5, 7, 100}, {0xA5, 60, 10}, {0xD5, 30, 0}});
     EXPECT_EQ(Sent(), (Messages{{0xB0, 64, 127}, {0xB9, 64, 127}, {0xB0, 1, 50}, {0xB9, 1, 50},
                                 {0xE0, 0, 80}, {0xE9, 0, 80}}));
 }
@@ -87,7 +65,7 @@ TEST_F(TMidiKeyboardTest, ProgramChangeChoosesTheInstrumentAsTheMenuDoes)
 {
     Start();
     Board->KeyChannels = {0, 9};
-    Play({{0xC4, 1, 0}});
+    PlayFromInput({{0xC4, 1, 0}});
     // The LED panel belongs to the window thread: the choice waits for it.
     EXPECT_TRUE(Sent().empty());
     QApplication::processEvents();
@@ -101,7 +79,7 @@ TEST_F(TMidiKeyboardTest, DeviceErrorOnTheInputThreadIsToldOnTheWindowThread)
     Start();
     Driver.SetErrorText(MidiOutErrNoMemory, "Out of memory.");
     Driver.RefuseSends(MidiOutErrNoMemory);
-    Play({{0x90, 60, 100}});
+    PlayFromInput({{0x90, 60, 100}});
     QApplication::processEvents();
     QApplication::processEvents();
     ASSERT_EQ(Reports.size(), 1u);
@@ -109,7 +87,7 @@ TEST_F(TMidiKeyboardTest, DeviceErrorOnTheInputThreadIsToldOnTheWindowThread)
     // The failed note is not drawn as sounding.
     EXPECT_FALSE(Board->Keys[60].Pressed);
     Driver.RefuseSends(0);
-    Play({{0x90, 60, 100}});
+    PlayFromInput({{0x90, 60, 100}});
     EXPECT_EQ(Sent(), (Messages{{0x90, 60, 100}}));
 }
 
