@@ -77,7 +77,7 @@ void TSongPlayer::lblOpenClick()
         return;
     }
     F.Transpose = SongTransposes[size_t(SelectedSongIndex)];
-    ShowOffset(F.Offset, F.Transpose);
+    ShowOffset(F.Offset, F.Transpose.load());
     ShowCaption(SelectedSongTitle);
     F.Song.SetFilename(SelectedSongTitle.toStdString());
     try {

@@ -36,7 +36,7 @@ struct TSongPlayerBindings {
     TUserDialogs& Dialogs;
     std::atomic<bool>& PlayAlong;
     TChannelSet& KeyChannels;
-    int32_t& Transpose;
+    std::atomic<int32_t>& Transpose;
     QLabel& Caption;
     QLabel& Offset;
     // Window thread: a device failure, shown to the user once (the window's rule).

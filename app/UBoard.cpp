@@ -1,14 +1,17 @@
 #include "app/UBoard.h"
 
 #include "app/KeyMap.h"
+#include "app/MidiKeyboard.h"
 #include "app/NativeKeyCode.h"
 #include "app/RecorderControl.h"
 #include "app/SkinWidgets.h"
 #include "app/SongPlayer.h"
+#include "app/TouchKeys.h"
 #include "app/TransportButtons.h"
 #include "midi/MidiFile.h"
 #include "midi/MidiOut.h"
 #include "midi/MidiTimer.h"
+#include "midi/platform/MidiInput.h"
 #include "ui/BoardMenu.h"
 #include "ui/Fonts.h"
 #include "ui/InstrumentSelector.h"
@@ -60,6 +63,7 @@ TFBoard::TFBoard(TMidiOutDriver& driver, TNotifyPoster& poster, const QString& a
 
 TFBoard::~TFBoard()
 {
+    MidiInputs.reset();
     qApp->removeEventFilter(this);
 }
 
@@ -136,6 +140,24 @@ void TFBoard::FormCreate()
     ConnectTransport();
     ConnectMenu();
     Menu->NSelectDefault->trigger();
+    ConnectFingersAndMidiKeyboard();
+}
+
+void TFBoard::ConnectFingersAndMidiKeyboard()
+{
+    // Fingers and a MIDI keyboard play as the mouse and the computer keys do.
+    const TKeyDrawing drawing{Keys, [this](int32_t note) { DrawKeyDown(note); }, [this](int32_t note) { DrawKeyUp(note); }};
+    TouchKeys = std::make_unique<TTouchKeys>(drawing, [this](uint8_t kind, uint8_t data1, uint8_t data2) {
+        SendToKeyChannels(kind, data1, data2);
+    });
+    setAttribute(Qt::WA_AcceptTouchEvents);
+    MidiKeyboard = std::make_unique<TMidiKeyboard>(
+        *MidiOutput1, KeyChannels, Transpose, drawing, [this](int32_t program) { OnSelectClick(program); },
+        [this](const EmidioutputError& error) { ReportDeviceError(error); },
+        [this](std::function<void()> work) { QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection); });
+    MidiInputs = OpenMidiInputs([keyboard = MidiKeyboard.get()](uint8_t status, uint8_t data1, uint8_t data2) {
+        keyboard->Receive(status, data1, data2);
+    });
 }
 
 void TFBoard::ConnectTransport()
@@ -347,6 +369,10 @@ bool TFBoard::AppMessage(QObject* receiver, QEvent* event)
         return false;
     }
     try {
+        // Fingers play through their own unit; mouse events made from touches play nothing.
+        if (TouchKeys && TouchKeys->Event(*event)) {
+            return true;
+        }
         switch (event->type()) {
         case QEvent::KeyPress:
             ComputerKeyDown(KeyCodeOf(*static_cast<QKeyEvent*>(event)));

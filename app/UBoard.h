@@ -26,6 +26,8 @@ class TBoardMenu;
 class TFrameLed;
 class TInstrumentSelector;
 class TMidiFile;
+class TMidiInputs;
+class TMidiKeyboard;
 class TMidiOutDriver;
 class TMidiOutput;
 class TMidiTimer;
@@ -36,6 +38,7 @@ class TRecorderControl;
 class TSongPlayer;
 class TTransportButtons;
 class TUserDialogs;
+class TTouchKeys;
 
 class TFBoard : public QWidget {
     Q_OBJECT
@@ -84,8 +87,9 @@ public:
     int32_t CurrentProgram = 0;
     // Written on the window thread, read by the playback thread for every song event.
     std::atomic<bool> PlayAlong{false};
-    // Semitones (0 to 7) added to every note the keyboard sends.
-    int32_t Transpose = 0;
+    // Semitones (0 to 7) added to every note the keyboard sends. Written on the window thread,
+    // read by the MIDI keyboard's input threads.
+    std::atomic<int32_t> Transpose{0};
     int32_t DragX = 0;
     int32_t DragY = 0;
     bool Dragging = false;
@@ -104,6 +108,11 @@ public:
     std::unique_ptr<TTransportButtons> Buttons;
     std::unique_ptr<TRecorderControl> Recorder;
     std::unique_ptr<TSongPlayer> Player;
+    // Fingers on a touch screen and a MIDI keyboard, with the inputs that feed it (stopped
+    // first thing in the destructor: their threads send through the device).
+    std::unique_ptr<TTouchKeys> TouchKeys;
+    std::unique_ptr<TMidiKeyboard> MidiKeyboard;
+    std::unique_ptr<TMidiInputs> MidiInputs;
 
     // Controls of the layout.
     QLabel* Label1;       // the product name, one letter per line
@@ -138,6 +147,7 @@ private:
     void ReportDeviceError(const std::exception& error);
     void ConnectMenu();
     void ConnectTransport();
+    void ConnectFingersAndMidiKeyboard();
     void OnSelectClick(int program);
     void nOffsetClick(int semitones);
     void NTuneClick();

@@ -3,8 +3,8 @@
 //
 // Threads: construct, destroy, set DeviceID/ProductName, Open, Close and SendLong on the
 // owning (window) thread. SendShort, SendMidiEvent and SendEvent with a short message may be
-// called from the owning thread and the playback timer's thread at once; OnMidiShortOutput
-// then runs on the calling thread. Onmidioutput always runs on the owning thread, through the
+// called from the owning thread, the playback timer's thread and the MIDI keyboards' input
+// threads at once; OnMidiShortOutput then runs on the calling thread. Onmidioutput always runs on the owning thread, through the
 // notice poster given at construction.
 #pragma once
 

@@ -9,7 +9,7 @@ run_packages=(
   # build
   cmake g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
-  libfluidsynth-dev librtmidi-dev
+  libfluidsynth-dev librtmidi-dev libasound2-dev libjack-jackd2-dev
   # sound on a fresh machine: a General MIDI SoundFont for the built-in synthesizer
   fluid-soundfont-gm
   # CJK fonts standing in for the window's Song and Kai faces
@@ -20,6 +20,8 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # end-to-end tests under Xvfb, sound and MIDI file checks, audio measurements
   xvfb xdotool x11-utils imagemagick sox python3-mido midicsv
+  # a dummy JACK server and its jack_midiseq as the MIDI keyboard of the end-to-end test
+  jackd2
   pulseaudio libpulse-dev
   # the install test: validators, the Debian package and its lint
   desktop-file-utils appstream dpkg-dev file lintian

@@ -2,20 +2,25 @@
 // that run without a display (offscreen platform).
 #pragma once
 
+#include "app/MidiKeyboard.h"
 #include "app/SkinWidgets.h"
 #include "app/UBoard.h"
 #include "midi/MidiOut.h"
 #include "tests/support/FakeMidiOutDriver.h"
 #include "tests/support/QueueNotifyPoster.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "ui/BoardMenu.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
 #include <array>
 #include <memory>
+#include <thread>
 #include <vector>
 
 class TQtApp : public ::testing::Environment {
@@ -37,6 +42,21 @@ inline ::testing::Environment* const QtApp = ::testing::AddGlobalTestEnvironment
 
 using TMessage = std::array<int, 3>;
 
+// The item with this Tag in the submenu under `parent` (searched depth first).
+inline QAction* ItemWithTag(QAction* parent, int tag)
+{
+    for (QAction* item : parent->menu()->actions()) {
+        if (item->menu() != nullptr) {
+            if (QAction* found = ItemWithTag(item, tag)) {
+                return found;
+            }
+        } else if (!item->isSeparator() && TBoardMenu::Tag(item) == tag) {
+            return item;
+        }
+    }
+    return nullptr;
+}
+
 // XKB key codes (evdev + 8) of the keys the tests press.
 namespace Xkb {
 inline constexpr uint32_t A = 38;
@@ -54,7 +74,13 @@ protected:
     TScriptedDialogs Dialogs;
     std::unique_ptr<TFBoard> Board;
 
-    void SetUp() override { qunsetenv("TINKLA_MIDI_OUT"); }
+    void SetUp() override
+    {
+        qunsetenv("TINKLA_MIDI_OUT");
+        // No real MIDI keyboard may join in.
+        qputenv("TINKLA_MIDI_IN", "none");
+    }
+    void TearDown() override { qunsetenv("TINKLA_MIDI_IN"); }
 
     void Start(const QString& appDir = QStringLiteral(TINKLA_SOURCE_DIR "/"))
     {
@@ -79,6 +105,16 @@ protected:
     }
 
     size_t StartupSends = 0;
+
+    // Plays `messages` from an input thread of their own, as RtMidi's or JACK's would be.
+    void PlayFromInput(const std::vector<TMessage>& messages)
+    {
+        std::thread input([&] {
+            for (const TMessage& message : messages)
+                Board->MidiKeyboard->Receive(uint8_t(message[0]), uint8_t(message[1]), uint8_t(message[2]));
+        });
+        input.join();
+    }
 
     void Key(QEvent::Type type, uint32_t nativeCode, bool autoRepeat = false, QObject* target = nullptr)
     {

@@ -13,21 +13,6 @@ namespace {
 
 using Messages = std::vector<TMessage>;
 
-// The item with this Tag in the submenu under `parent` (searched depth first).
-QAction* ItemWithTag(QAction* parent, int tag)
-{
-    for (QAction* item : parent->menu()->actions()) {
-        if (item->menu() != nullptr) {
-            if (QAction* found = ItemWithTag(item, tag)) {
-                return found;
-            }
-        } else if (!item->isSeparator() && TBoardMenu::Tag(item) == tag) {
-            return item;
-        }
-    }
-    return nullptr;
-}
-
 QString InstrumentLine(const TFBoard& board) { return board.FrameLed->lblTamber->text(); }
 
 TEST_F(TBoardTest, DefaultInstrumentAndItsLineAtStartup)
