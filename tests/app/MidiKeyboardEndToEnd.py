@@ -2,7 +2,8 @@
 """The real program under Xvfb, played from a MIDI keyboard: a dummy JACK server carries
 jack_midiseq's notes to Tinkla's JACK input port midi_in. The MIDI trace must show the
 sequencer's note on channel 0 with its velocity, shifted after "+3" is chosen from the
-transposition menu, and a screenshot must show the screen key pressed.
+transposition menu, and on two channels after the keyboard's channels are changed in the channel
+dialog; a screenshot must show the screen key pressed.
 
 Skips (exit code 77) when jackd or jack_midiseq (Debian package jackd2) is missing.
 
@@ -16,11 +17,19 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from KeyboardEndToEnd import CLOSE_BUTTON, KEY_60, fail, start_xvfb, xdotool  # noqa: E402
+from KeyboardEndToEnd import CLOSE_BUTTON, KEY_60  # noqa: E402
+from tinkla_e2e import Window, fail, start_xvfb, xdotool  # noqa: E402
 
 SKIP = 77
 NOTE_ON_60 = "90 3C 40"  # jack_midiseq plays velocity 64
 NOTE_ON_63 = "90 3F 40"
+# The first built-in song shifts by 2; the channel dialog then leaves the keys channels 0 and 10.
+NOTES_ON_62 = ["90 3E 40", "9A 3E 40"]
+SONGS_BUTTON = (200, 182)
+FIRST_SONG = (100, 16 + 9)  # inside the song dialog's list
+CHANNEL_1_BOX = (40, 48)  # inside the channel dialog
+CHANNEL_11_NOTE = (305, 89)
+TUNE_OK = (216, 171)
 MENU_POINT = (400, 100)
 # Down arrows from the top of the popup menu to the transposition submenu: help, open, tune,
 # play, record, play and record, instruments, transposition (separators are skipped).
@@ -113,6 +122,22 @@ def main():
         jack(env, "jack_connect", "keyboard:out", midi_in)
         wait_until("the shifted note in the trace", lambda: NOTE_ON_63 in traced(trace_path))
         jack(env, "jack_disconnect", "keyboard:out", midi_in)
+        before_channels = len(traced(trace_path))
+
+        # The first built-in song, then the channel dialog: channel 1 played by the song (its note
+        # stays selected) and channel 11's note chosen as well.
+        xdotool(env, "mousemove", "--sync", *map(str, at(SONGS_BUTTON)), "click", "1")
+        songs = Window(env, "选择要弹奏的歌曲")
+        xdotool(env, "mousemove", "--sync", *songs.at(FIRST_SONG), "sleep", "0.2", "click", "--repeat", "2", "1",
+                "sleep", "0.5")
+        xdotool(env, "mousemove", "--sync", *map(str, at(MENU_POINT)), "click", "3", "sleep", "0.5")
+        xdotool(env, "key", "Down", "Down", "Down", "Return")
+        tune = Window(env, "调整")
+        for point in (CHANNEL_1_BOX, CHANNEL_11_NOTE, TUNE_OK):
+            tune.click(point)
+        jack(env, "jack_connect", "keyboard:out", midi_in)
+        wait_until("the note on two channels", lambda: all(n in traced(trace_path)[before_channels:] for n in NOTES_ON_62))
+        jack(env, "jack_disconnect", "keyboard:out", midi_in)
 
         xdotool(env, "mousemove", "--sync", *map(str, at(CLOSE_BUTTON)), "sleep", "0.2", "click", "1")
         try:
@@ -132,7 +157,7 @@ def main():
         xvfb.terminate()
         xvfb.wait()
 
-    sent = traced(trace_path)
+    sent = traced(trace_path)[:before_channels]
     keyboard = [message for message in sent if message.startswith(("90", "80"))]
     note_ons = [message for message in keyboard if message.startswith("90")]
     if not note_ons or note_ons[0] != NOTE_ON_60:
