@@ -184,8 +184,11 @@ TEST_F(TTransportTest, SongEndsByItselfAndPlaysAgainAtOnce)
         Click(TTransportButtons::Play);
         ASSERT_TRUE(WaitFor([&] { return !Board->MidiFile1->Playing(); })) << round;
         ASSERT_TRUE(WaitFor([&] { return Board->MidiTimer->TimerId() == 0; })) << round;
-        QApplication::processEvents();
-        EXPECT_TRUE(PictureIs(TTransportButtons::Play, "btn_play.png")) << round;
+        // The picture changes on the window thread, when the end's notice arrives there.
+        EXPECT_TRUE(WaitFor([&] {
+            QApplication::processEvents();
+            return PictureIs(TTransportButtons::Play, "btn_play.png");
+        })) << round;
         const Messages sent = SentBetween(before, Driver.Shorts().size());
         Messages expected{{0x91, 64, 100}, {0x81, 64, 0}};
         const Messages sweep = AllSoundOffSweep();
