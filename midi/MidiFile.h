@@ -106,7 +106,11 @@ public:
     void SetBpm(int32_t value);
 
     // Reading. Each replaces the whole song; on failure whatever was parsed stays and an
-    // EMidiFileError says why.
+    // EMidiFileError says why. A file whose events would take more memory than
+    // MemoryPerFileByte times its size plus MemoryAllowance is refused as a whole: its tracks
+    // are released and NumberOfTracks is 0. No real song comes near that density.
+    static constexpr uint64_t MemoryPerFileByte = 16;
+    static constexpr uint64_t MemoryAllowance = 50u << 20;
     int32_t ReadFile();
     // Reads from the stream's beginning; bytes the stream does not deliver are not invented:
     // a chunk that runs past the end of the stream ends with the stream.
@@ -117,6 +121,8 @@ public:
     int32_t TrackCount() const { return int32_t(FTracks.size()); }
     // Raises std::out_of_range for an index outside the list.
     TMidiTrack* GetTrack(int32_t index) const;
+    // Bytes the reader holds between reads: 0, its chunk buffer is released after every read.
+    size_t ReaderBufferBytes() const { return FChunkData.capacity(); }
 
     // Playing.
     void StartPlaying();
@@ -157,6 +163,8 @@ private:
     uint32_t ReadVarLen();
     std::string ReadText(uint32_t length);
     uint8_t NextByte();
+    // Counts the event against the read's memory allowance; refuses the file once it is spent.
+    void ChargeEvent(const TMidiEvent& event);
     static uint32_t UsPerQuarterOf(const std::string& text);
     // Raises for a tempo of 0 and when TicksPerQuarter is 0.
     void ApplyTempo(uint32_t usPerQuarter);
@@ -183,6 +191,9 @@ private:
     uint32_t FChunkLength = 0;
     std::vector<uint8_t> FChunkData;
     size_t FCursor = 0;
+    // Bytes of the current read so far, and the memory its events take by estimate.
+    uint64_t FReadBytes = 0;
+    uint64_t FReadMemory = 0;
 
     // Playback state; Playing is set last by StartPlaying and gates the timer thread.
     std::atomic<bool> FPlaying{false};

@@ -108,6 +108,13 @@ void TMidiFile::ReadResource(const void* data, size_t size)
 
 void TMidiFile::ReadAll(TByteSource& source)
 {
+    // The chunk buffer lives for one read only, whether it ends well or not.
+    struct TReleaseBuffer {
+        std::vector<uint8_t>& Buffer;
+        ~TReleaseBuffer() { std::vector<uint8_t>().swap(Buffer); }
+    } release{FChunkData};
+    FReadBytes = 0;
+    FReadMemory = 0;
     ReadChunk(source);
     // Every chunk after the first counts against the header's track count, whatever its id.
     const int32_t chunks = NumberOfTracks();
@@ -146,6 +153,7 @@ void TMidiFile::ReadChunkHeader(TByteSource& source)
         FChunkKind = TChunkKind::track;
     else
         FChunkKind = TChunkKind::none;
+    FReadBytes += sizeof header;
     FChunkLength = uint32_t(header[4]) << 24 | uint32_t(header[5]) << 16 | uint32_t(header[6]) << 8 | header[7];
 }
 
@@ -165,9 +173,29 @@ void TMidiFile::ReadChunkData(TByteSource& source)
         if (got < step)
             break;
     }
+    FReadBytes += FChunkData.size();
     if (FChunkData.size() < FChunkLength && source.ShortReadIsError())
         throw EMidiFileError("unexpected end of file: a chunk announces " + std::to_string(FChunkLength) +
                              " bytes but only " + std::to_string(FChunkData.size()) + " follow");
+}
+
+void TMidiFile::ChargeEvent(const TMidiEvent& event)
+{
+    // An event's record in its track, with the track's bookkeeping, and a text longer than the
+    // string keeps inline on the heap with the allocator's overhead.
+    constexpr uint64_t RecordBytes = sizeof(TMidiEvent) + 8;
+    constexpr size_t InlineText = 15;
+    FReadMemory += RecordBytes + (event.text.size() > InlineText ? event.text.size() + 32 : 0);
+    if (FReadMemory <= MemoryPerFileByte * FReadBytes + MemoryAllowance)
+        return;
+    uint64_t events = 0;
+    for (const auto& track : FTracks)
+        events += uint64_t(track->EventCount());
+    const uint64_t bytes = FReadBytes;
+    ClearTracks();
+    FNumberOfTracks.store(0, std::memory_order_release);
+    throw EMidiFileError("refused: the file packs more than " + std::to_string(events) + " events into " +
+                         std::to_string(bytes) + " bytes, far more than a song holds");
 }
 
 uint8_t TMidiFile::NextByte()
@@ -230,6 +258,7 @@ void TMidiFile::ParseTrack()
                 event.data1 = NextByte();
             const uint32_t length = ReadVarLen();
             event.text = ReadText(length);
+            ChargeEvent(event);
             FCurrentTrack->PutEvent(std::move(event));
             const TMidiEvent& put = *FCurrentTrack->GetEvent(FCurrentTrack->EventCount() - 1);
             if (put.status == MidiMeta && put.data1 == MetaSetTempo)
@@ -242,6 +271,7 @@ void TMidiFile::ParseTrack()
             if (kind != MidiProgramChange && kind != MidiChannelPressure)
                 event.data2 = NextByte();
         }
+        ChargeEvent(event);
         FCurrentTrack->PutEvent(std::move(event));
     }
 }
