@@ -4,7 +4,7 @@
 //
 // Threads:
 // - Window thread: construction, destruction, the property setters, Clear, ReadFile,
-//   ReadResource, SetBpm, GetTrack and the track walk, StartPlaying, WriteFile. None of the
+//   ReadResource, SetBpm, GetTrack and the track walk, StartPlaying, WriteFile and WriteStream. None of the
 //   changing ones while the song plays (stop the song and its timer first) or while recording
 //   is on; reading the getters and the tracks' Name and Channel is fine meanwhile.
 // - Timer thread: TimerTick and everything it calls (PlayToTime, the tracks' PlayUntil,
@@ -26,6 +26,7 @@
 #include <istream>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -144,9 +145,14 @@ public:
     int32_t GetRecordingTime() const;
     int32_t AddTrack();
 
-    // Writing: a format 1 file, written beside the target and renamed over it only when
-    // complete, so a failure leaves any earlier file intact. Raises EMidiFileError.
+    // Writing a format 1 file. No delta time is longer than the standard's four bytes: a
+    // longer silence is bridged by empty text meta events (FF 01 00) MaxDelta ticks apart.
+    static constexpr uint32_t MaxDelta = 0x0FFFFFFF;
+    // The file is written beside the target and renamed over it only when complete, so a
+    // failure leaves any earlier file intact. Raises EMidiFileError.
     void WriteFile(const std::string& fileName) const;
+    // The same bytes to a stream; raises EMidiFileError when the stream fails.
+    void WriteStream(std::ostream& out) const;
 
     // Where a read takes its bytes from (a file, a stream, a buffer); defined with the reader.
     class TByteSource;

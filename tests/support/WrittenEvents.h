@@ -9,8 +9,14 @@
 
 inline bool WriterEncodes(uint8_t status) { return status >= 0x80 && (status <= MidiSysEx || status == MidiMeta); }
 
+// The empty text event the writer bridges a silence longer than a four-byte delta with.
+inline bool IsSilenceBridge(const TMidiEvent& event)
+{
+    return event.status == MidiMeta && event.data1 == 0x01 && event.text.empty();
+}
+
 // The first difference, described; empty when the two agree. Channel data bytes are written
-// as 7 bits.
+// as 7 bits; bridges of long silences the writer added are passed over.
 inline std::string FirstWritingDifference(const TMidiFile& original, const TMidiFile& back)
 {
     if (original.TrackCount() != back.TrackCount())
@@ -26,6 +32,9 @@ inline std::string FirstWritingDifference(const TMidiFile& original, const TMidi
             if (!WriterEncodes(x.status))
                 continue;
             const TMidiEvent* y = b.GetEvent(j++);
+            // A bridge always lies at least one tick before the event it leads to.
+            while (y != nullptr && IsSilenceBridge(*y) && y->absoluteTicks != x.absoluteTicks)
+                y = b.GetEvent(j++);
             const std::string event = where + " event " + std::to_string(i);
             if (y == nullptr)
                 return where + " lost its events from " + std::to_string(i);
