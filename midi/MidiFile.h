@@ -20,6 +20,7 @@
 #include "midi/platform/TickCount.h"
 
 #include <array>
+#include <climits>
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -137,12 +138,19 @@ public:
     // Milliseconds at the tempo in force; a track without events counts as length 0.
     int32_t GetSongLength() const;
 
-    // Recording.
+    // Recording. A recording stops by itself once it has run RecordLimitMs (about 9 hours 41
+    // minutes): beyond that its times in ticks no longer fit the events' 32-bit fields.
+    static constexpr uint32_t RecordLimitMs = uint32_t(int64_t(INT32_MAX) * 500 / RecordTicksPerQuarter);
     void StartRecording();
     void RecordEvent(PMidiEvent event);
     void StopRecording();
     bool Recording() const { return FRecording.load(std::memory_order_acquire); }
     int32_t GetRecordingTime() const;
+    // True once the recording was stopped at RecordLimitMs: by a message that came later (and
+    // was not recorded) or by this call, which stops a recording that has run that long. False
+    // again after the next StartRecording. Any thread; it only takes the recorder's lock, which
+    // is held for one message at most. The window's one-second recording clock asks it.
+    bool RecordingStoppedAtLimit();
     int32_t AddTrack();
 
     // Writing a format 1 file. No delta time is longer than the standard's four bytes: a
@@ -180,6 +188,9 @@ private:
     int32_t AddTrackLocked();
     void ClearLocked();
     int32_t RecordClockIndex(const TMidiEvent& event) const;
+    void StopRecordingLocked();
+    // Stops the recording when it has run longer than RecordLimitMs at `now`; true if it did.
+    bool StopRecordingAtLimitLocked(uint32_t now);
 
     TTickClock& FClock;
     std::string FFilename;
@@ -213,4 +224,5 @@ private:
     std::atomic<bool> FRecording{false};
     std::array<uint32_t, 17> FRecordStartTick{};
     std::array<int32_t, 17> FRecordLastTick{};
+    bool FRecordStoppedAtLimit = false;
 };

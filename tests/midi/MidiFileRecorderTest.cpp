@@ -288,3 +288,46 @@ TEST_F(MidiFileRecorder, FailedWriteKeepsTheEarlierFileAndTheTracks)
     Rec.WriteFile(path);
     EXPECT_GT(ReadBytes(path).size(), 4000u);
 }
+
+TEST_F(MidiFileRecorder, StopsAtItsTimeLimitAndSaysSo)
+{
+    Rec.StartRecording();
+    SendAt(1000, 0x90, 0x3C, 0x7F);
+    SendAt(TMidiFile::RecordLimitMs, 0x80, 0x3C, 0x40);
+    EXPECT_TRUE(Rec.Recording()) << "a message at the limit itself is still recorded";
+    EXPECT_FALSE(Rec.RecordingStoppedAtLimit());
+    const TMidiTrack& notes = *Rec.GetTrack(1);
+    const int32_t atLimit = notes.GetLastTime();
+    EXPECT_GT(notes.GetEvent(1)->deltaTicks, 0);
+    EXPECT_LT(atLimit, INT32_MAX) << "the last time recorded is a true one, not a saturated one";
+
+    SendAt(TMidiFile::RecordLimitMs + 1, 0x90, 0x3E, 0x7F);
+    EXPECT_FALSE(Rec.Recording());
+    EXPECT_TRUE(Rec.RecordingStoppedAtLimit());
+    EXPECT_EQ(Rec.GetRecordingTime(), 0);
+    ASSERT_EQ(notes.EventCount(), 3) << "the late message is not recorded; End of Track closes the track";
+    EXPECT_EQ(notes.GetEvent(2)->data1, MetaEndOfTrack);
+    EXPECT_EQ(notes.GetLastTime(), atLimit);
+    std::ostringstream written;
+    Rec.WriteStream(written);
+    TMidiFile back;
+    back.ReadResource(written.str().data(), written.str().size());
+    EXPECT_EQ(FirstWritingDifference(Rec, back), "");
+
+    // Without any message, the recording clock's question stops it; a new recording starts afresh.
+    Clock.Set(5000);
+    Rec.StartRecording();
+    EXPECT_FALSE(Rec.RecordingStoppedAtLimit());
+    Clock.Set(5000 + TMidiFile::RecordLimitMs);
+    EXPECT_FALSE(Rec.RecordingStoppedAtLimit());
+    EXPECT_TRUE(Rec.Recording());
+    Clock.Advance(1);
+    EXPECT_TRUE(Rec.RecordingStoppedAtLimit());
+    EXPECT_FALSE(Rec.Recording());
+    EXPECT_EQ(Rec.GetTrack(0)->EventCount(), 1);
+
+    Rec.StartRecording();
+    Rec.StopRecording();
+    Clock.Advance(TMidiFile::RecordLimitMs + 1);
+    EXPECT_FALSE(Rec.RecordingStoppedAtLimit()) << "a recording the user stopped was not stopped at the limit";
+}
