@@ -211,6 +211,7 @@ private:
     // Bytes of the current read so far, and the memory its events take by estimate.
     uint64_t FReadBytes = 0;
     uint64_t FReadMemory = 0;
+    bool FSourceEnded = false; // the last chunk header found no bytes at all
 
     // Playback state; Playing is set last by StartPlaying and gates the timer thread.
     std::atomic<bool> FPlaying{false};

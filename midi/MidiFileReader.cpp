@@ -115,10 +115,12 @@ void TMidiFile::ReadAll(TByteSource& source)
     } release{FChunkData};
     FReadBytes = 0;
     FReadMemory = 0;
+    FSourceEnded = false;
     ReadChunk(source);
     // Every chunk after the first counts against the header's track count, whatever its id.
+    // Once a memory source has nothing left, every further chunk would be empty and of no kind.
     const int32_t chunks = NumberOfTracks();
-    for (int32_t i = 0; i < chunks; ++i)
+    for (int32_t i = 0; i < chunks && !FSourceEnded; ++i)
         ReadChunk(source);
     FNumberOfTracks.store(int32_t(FTracks.size()), std::memory_order_release);
 }
@@ -144,7 +146,9 @@ void TMidiFile::ReadChunk(TByteSource& source)
 void TMidiFile::ReadChunkHeader(TByteSource& source)
 {
     uint8_t header[8] = {};
-    if (source.Read(header, sizeof header) < sizeof header && source.ShortReadIsError())
+    const size_t got = source.Read(header, sizeof header);
+    FSourceEnded = got == 0;
+    if (got < sizeof header && source.ShortReadIsError())
         throw EMidiFileError("unexpected end of file in a chunk header after " +
                              std::to_string(FTracks.size()) + " tracks");
     if (std::memcmp(header, "MThd", 4) == 0)
@@ -161,7 +165,7 @@ void TMidiFile::ReadChunkData(TByteSource& source)
 {
     // The buffer grows with the bytes that actually arrive, so a length field far beyond the
     // data never allocates more than about twice what is there.
-    constexpr size_t FirstStep = 64 * 1024;
+    constexpr size_t FirstStep = 4 * 1024;
     FChunkData.clear();
     FCursor = 0;
     while (FChunkData.size() < FChunkLength) {
