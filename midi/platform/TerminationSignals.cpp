@@ -1,0 +1,78 @@
+#include "midi/platform/TerminationSignals.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <stdexcept>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+// Written by the handler, so plain lock-free values only.
+volatile std::sig_atomic_t WriteFd = -1;
+volatile std::sig_atomic_t Quitting = 0;
+bool Installed = false;
+
+extern "C" void OnTerminationSignal(int signal)
+{
+    const int savedErrno = errno;
+    Quitting = 1;
+    const unsigned char byte = static_cast<unsigned char>(signal);
+    // A full pipe already holds a byte that will wake the reader; nothing is lost.
+    [[maybe_unused]] const ssize_t written = ::write(WriteFd, &byte, 1);
+    errno = savedErrno;
+}
+
+[[noreturn]] void RaiseSystemError(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
+
+} // namespace
+
+TTerminationSignals::TTerminationSignals()
+{
+    if (Installed)
+        throw std::logic_error("the termination signals are already handled");
+    int fds[2];
+    if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0)
+        RaiseSystemError("cannot create the pipe for termination signals");
+    FReadFd = fds[0];
+    WriteFd = fds[1];
+
+    struct sigaction action{};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    for (size_t i = 0; i < std::size(Handled); ++i) {
+        if (::sigaction(Handled[i], &action, &FPrevious[i]) != 0) {
+            const int error = errno;
+            for (size_t j = 0; j < i; ++j)
+                ::sigaction(Handled[j], &FPrevious[j], nullptr);
+            ::close(FReadFd);
+            ::close(WriteFd);
+            WriteFd = -1;
+            errno = error;
+            RaiseSystemError("cannot handle the termination signals");
+        }
+    }
+    Installed = true;
+}
+
+TTerminationSignals::~TTerminationSignals()
+{
+    for (size_t i = 0; i < std::size(Handled); ++i)
+        ::sigaction(Handled[i], &FPrevious[i], nullptr);
+    ::close(WriteFd);
+    WriteFd = -1;
+    ::close(FReadFd);
+    Installed = false;
+}
+
+int TTerminationSignals::TakeSignal()
+{
+    int last = 0;
+    unsigned char bytes[16];
+    for (ssize_t got; (got = ::read(FReadFd, bytes, sizeof bytes)) > 0;)
+        last = bytes[got - 1];
+    return last;
+}
+
+bool TTerminationSignals::QuitRequested() { return Quitting != 0; }
