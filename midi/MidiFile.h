@@ -139,7 +139,8 @@ public:
     int32_t GetSongLength() const;
 
     // Recording. A recording stops by itself once it has run RecordLimitMs (about 9 hours 41
-    // minutes): beyond that its times in ticks no longer fit the events' 32-bit fields.
+    // minutes): beyond that its times in ticks, at the recorder's fixed 120 bpm, no longer fit
+    // the events' 32-bit fields.
     static constexpr uint32_t RecordLimitMs = uint32_t(int64_t(INT32_MAX) * 500 / RecordTicksPerQuarter);
     void StartRecording();
     void RecordEvent(PMidiEvent event);

@@ -44,7 +44,7 @@ TTerminationSignals::TTerminationSignals()
     for (size_t i = 0; i < std::size(Handled); ++i) {
         if (::sigaction(Handled[i], &action, &FPrevious[i]) != 0) {
             const int error = errno;
-            for (size_t j = 0; j < i; ++j)
+            for (size_t j = 0; j < i; ++j) // handlers that were in place a moment ago
                 ::sigaction(Handled[j], &FPrevious[j], nullptr);
             ::close(FReadFd);
             ::close(WriteFd);
@@ -58,6 +58,8 @@ TTerminationSignals::TTerminationSignals()
 
 TTerminationSignals::~TTerminationSignals()
 {
+    // Putting back handlers that were in place a moment ago and closing our own descriptors
+    // cannot fail in a way anything could be done about here.
     for (size_t i = 0; i < std::size(Handled); ++i)
         ::sigaction(Handled[i], &FPrevious[i], nullptr);
     ::close(WriteFd);
