@@ -1,5 +1,6 @@
 #include "midi/platform/TerminationSignals.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <stdexcept>
@@ -8,18 +9,19 @@
 
 namespace {
 
-// Written by the handler, so plain lock-free values only.
-volatile std::sig_atomic_t WriteFd = -1;
-volatile std::sig_atomic_t Quitting = 0;
+// Used by the handler, so lock-free atomics only (they are also read from other threads).
+static_assert(std::atomic<int>::is_always_lock_free);
+std::atomic<int> WriteFd{-1};
+std::atomic<int> Quitting{0};
 bool Installed = false;
 
 extern "C" void OnTerminationSignal(int signal)
 {
     const int savedErrno = errno;
-    Quitting = 1;
+    Quitting.store(1);
     const unsigned char byte = static_cast<unsigned char>(signal);
     // A full pipe already holds a byte that will wake the reader; nothing is lost.
-    [[maybe_unused]] const ssize_t written = ::write(WriteFd, &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(WriteFd.load(), &byte, 1);
     errno = savedErrno;
 }
 
@@ -47,8 +49,7 @@ TTerminationSignals::TTerminationSignals()
             for (size_t j = 0; j < i; ++j) // handlers that were in place a moment ago
                 ::sigaction(Handled[j], &FPrevious[j], nullptr);
             ::close(FReadFd);
-            ::close(WriteFd);
-            WriteFd = -1;
+            ::close(WriteFd.exchange(-1));
             errno = error;
             RaiseSystemError("cannot handle the termination signals");
         }
@@ -62,8 +63,7 @@ TTerminationSignals::~TTerminationSignals()
     // cannot fail in a way anything could be done about here.
     for (size_t i = 0; i < std::size(Handled); ++i)
         ::sigaction(Handled[i], &FPrevious[i], nullptr);
-    ::close(WriteFd);
-    WriteFd = -1;
+    ::close(WriteFd.exchange(-1));
     ::close(FReadFd);
     Installed = false;
 }
@@ -77,4 +77,4 @@ int TTerminationSignals::TakeSignal()
     return last;
 }
 
-bool TTerminationSignals::QuitRequested() { return Quitting != 0; }
+bool TTerminationSignals::QuitRequested() { return Quitting.load() != 0; }
