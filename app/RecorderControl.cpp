@@ -23,6 +23,13 @@ QString TRecorderControl::ClockText(int32_t milliseconds)
 
 void TRecorderControl::Timer1Timer()
 {
+    if (FRecording.RecordingStoppedAtLimit()) {
+        FClock.setText(ClockText(int32_t(TMidiFile::RecordLimitMs)));
+        FButtons.ShowRec(false);
+        Timer1.stop();
+        FDialogs.Inform(QStringLiteral("录音已经录了将近十个小时，停下来了。请把它保存起来。"));
+        return;
+    }
     FClock.setText(ClockText(FRecording.GetRecordingTime()));
 }
 

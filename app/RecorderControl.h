@@ -27,6 +27,7 @@ public:
     // Offers to save what the stopped recording holds, then clears it. False when the user
     // chose to save and writing failed: the recording is kept then, and the user was told.
     bool AskSaveRecording();
+    // Also notices a recording that stopped at its time limit, and tells the user once.
     void Timer1Timer();
 
     // "Rec:%.2d:%.2d" of whole minutes and seconds.

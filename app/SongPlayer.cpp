@@ -144,10 +144,11 @@ void TSongPlayer::StartPlay()
     // A song that has just ended stops its timer from the timer's own thread; wait for that
     // last tick to finish before starting again.
     F.Timer.Stop();
+    // Raises, leaving the timer stopped, when its thread cannot be created; nothing plays then.
+    F.Timer.Start();
     FPlaying.fetch_add(1);
     FEventFaultTold.store(false);
     FActive.store(true);
-    F.Timer.Start();
     F.Song.StartPlaying();
     F.Led.ResetPanel();
     F.Led.SetSongLength(F.Song.GetSongLength());

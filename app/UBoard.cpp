@@ -12,10 +12,12 @@
 #include "midi/MidiOut.h"
 #include "midi/MidiTimer.h"
 #include "midi/platform/MidiInput.h"
+#include "midi/platform/TerminationSignals.h"
 #include "ui/BoardMenu.h"
 #include "ui/Fonts.h"
 #include "ui/InstrumentSelector.h"
 #include "ui/OffsetLabel.h"
+#include "ui/RecoveryRecording.h"
 #include "ui/ULedFrame.h"
 #include "ui/UTune.h"
 #include "ui/UserDialogs.h"
@@ -264,11 +266,20 @@ void TFBoard::closeEvent(QCloseEvent* event)
 
 void TFBoard::FormClose()
 {
-    if (MidiRec->Recording()) {
-        Recorder->lblStop1Click();
-    }
-    if (MidiRec->GetSongLength() > 0) {
-        Recorder->AskSaveRecording();
+    if (TTerminationSignals::QuitRequested()) {
+        // Quitting on a signal asks nothing: an unsaved recording goes to the recovery folder.
+        WriteRecoveryRecording(*MidiRec);
+    } else {
+        if (MidiRec->Recording()) {
+            Recorder->lblStop1Click();
+        }
+        if (MidiRec->GetSongLength() > 0 && !Recorder->AskSaveRecording()) {
+            // The user wanted it saved and writing failed: it is not lost with the window.
+            const QString kept = WriteRecoveryRecording(*MidiRec);
+            if (!kept.isEmpty()) {
+                Dialogs->Inform(QStringLiteral("录音另外保存在这里：\n%1").arg(kept));
+            }
+        }
     }
     // A song still playing is stopped with its All Sound Off, so no note of it keeps sounding
     // on an external synthesizer once the device is closed.
@@ -543,7 +554,7 @@ void TFBoard::ShowReports()
         text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + report;
     }
     FReports.clear();
-    if (!text.isEmpty() && ShowMessage) {
+    if (!text.isEmpty() && ShowMessage && !TTerminationSignals::QuitRequested()) {
         ShowMessage(text);
     }
 }

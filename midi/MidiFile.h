@@ -4,7 +4,7 @@
 //
 // Threads:
 // - Window thread: construction, destruction, the property setters, Clear, ReadFile,
-//   ReadResource, SetBpm, GetTrack and the track walk, StartPlaying, WriteFile. None of the
+//   ReadResource, SetBpm, GetTrack and the track walk, StartPlaying, WriteFile and WriteStream. None of the
 //   changing ones while the song plays (stop the song and its timer first) or while recording
 //   is on; reading the getters and the tracks' Name and Channel is fine meanwhile.
 // - Timer thread: TimerTick and everything it calls (PlayToTime, the tracks' PlayUntil,
@@ -20,12 +20,14 @@
 #include "midi/platform/TickCount.h"
 
 #include <array>
+#include <climits>
 #include <atomic>
 #include <cstdint>
 #include <deque>
 #include <istream>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -107,7 +109,11 @@ public:
     void SetBpm(int32_t value);
 
     // Reading. Each replaces the whole song; on failure whatever was parsed stays and an
-    // EMidiFileError says why.
+    // EMidiFileError says why. A file whose events would take more memory than
+    // MemoryPerFileByte times its size plus MemoryAllowance is refused as a whole: its tracks
+    // are released and NumberOfTracks is 0. No real song comes near that density.
+    static constexpr uint64_t MemoryPerFileByte = 16;
+    static constexpr uint64_t MemoryAllowance = 50u << 20;
     int32_t ReadFile();
     // Reads from the stream's beginning; bytes the stream does not deliver are not invented:
     // a chunk that runs past the end of the stream ends with the stream.
@@ -118,6 +124,8 @@ public:
     int32_t TrackCount() const { return int32_t(FTracks.size()); }
     // Raises std::out_of_range for an index outside the list.
     TMidiTrack* GetTrack(int32_t index) const;
+    // Bytes the reader holds between reads: 0, its chunk buffer is released after every read.
+    size_t ReaderBufferBytes() const { return FChunkData.capacity(); }
 
     // Playing.
     void StartPlaying();
@@ -131,17 +139,30 @@ public:
     // Milliseconds at the tempo in force; a track without events counts as length 0.
     int32_t GetSongLength() const;
 
-    // Recording.
+    // Recording. A recording stops by itself once it has run RecordLimitMs (about 9 hours 41
+    // minutes): beyond that its times in ticks, at the recorder's fixed 120 bpm, no longer fit
+    // the events' 32-bit fields.
+    static constexpr uint32_t RecordLimitMs = uint32_t(int64_t(INT32_MAX) * 500 / RecordTicksPerQuarter);
     void StartRecording();
     void RecordEvent(PMidiEvent event);
     void StopRecording();
     bool Recording() const { return FRecording.load(std::memory_order_acquire); }
     int32_t GetRecordingTime() const;
+    // True once the recording was stopped at RecordLimitMs: by a message that came later (and
+    // was not recorded) or by this call, which stops a recording that has run that long. False
+    // again after the next StartRecording. Any thread; it only takes the recorder's lock, which
+    // is held for one message at most. The window's one-second recording clock asks it.
+    bool RecordingStoppedAtLimit();
     int32_t AddTrack();
 
-    // Writing: a format 1 file, written beside the target and renamed over it only when
-    // complete, so a failure leaves any earlier file intact. Raises EMidiFileError.
+    // Writing a format 1 file. No delta time is longer than the standard's four bytes: a
+    // longer silence is bridged by empty text meta events (FF 01 00) MaxDelta ticks apart.
+    static constexpr uint32_t MaxDelta = 0x0FFFFFFF;
+    // The file is written beside the target and renamed over it only when complete, so a
+    // failure leaves any earlier file intact. Raises EMidiFileError.
     void WriteFile(const std::string& fileName) const;
+    // The same bytes to a stream; raises EMidiFileError when the stream fails.
+    void WriteStream(std::ostream& out) const;
 
     // Where a read takes its bytes from (a file, a stream, a buffer); defined with the reader.
     class TByteSource;
@@ -158,6 +179,8 @@ private:
     uint32_t ReadVarLen();
     std::string ReadText(uint32_t length);
     uint8_t NextByte();
+    // Counts the event against the read's memory allowance; refuses the file once it is spent.
+    void ChargeEvent(const TMidiEvent& event);
     static uint32_t UsPerQuarterOf(const std::string& text);
     // Raises for a tempo of 0 and when TicksPerQuarter is 0.
     void ApplyTempo(uint32_t usPerQuarter);
@@ -167,6 +190,9 @@ private:
     int32_t AddTrackLocked();
     void ClearLocked();
     int32_t RecordClockIndex(const TMidiEvent& event) const;
+    void StopRecordingLocked();
+    // Stops the recording when it has run longer than RecordLimitMs at `now`; true if it did.
+    bool StopRecordingAtLimitLocked(uint32_t now);
 
     TTickClock& FClock;
     std::string FFilename;
@@ -184,6 +210,10 @@ private:
     uint32_t FChunkLength = 0;
     std::vector<uint8_t> FChunkData;
     size_t FCursor = 0;
+    // Bytes of the current read so far, and the memory its events take by estimate.
+    uint64_t FReadBytes = 0;
+    uint64_t FReadMemory = 0;
+    bool FSourceEnded = false; // the last chunk header found no bytes at all
 
     // Playback state; Playing is set last by StartPlaying and gates the timer thread.
     std::atomic<bool> FPlaying{false};
@@ -197,4 +227,5 @@ private:
     std::atomic<bool> FRecording{false};
     std::array<uint32_t, 17> FRecordStartTick{};
     std::array<int32_t, 17> FRecordLastTick{};
+    bool FRecordStoppedAtLimit = false;
 };

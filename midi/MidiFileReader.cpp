@@ -108,10 +108,19 @@ void TMidiFile::ReadResource(const void* data, size_t size)
 
 void TMidiFile::ReadAll(TByteSource& source)
 {
+    // The chunk buffer lives for one read only, whether it ends well or not.
+    struct TReleaseBuffer {
+        std::vector<uint8_t>& Buffer;
+        ~TReleaseBuffer() { std::vector<uint8_t>().swap(Buffer); }
+    } release{FChunkData};
+    FReadBytes = 0;
+    FReadMemory = 0;
+    FSourceEnded = false;
     ReadChunk(source);
     // Every chunk after the first counts against the header's track count, whatever its id.
+    // Once a memory source has nothing left, every further chunk would be empty and of no kind.
     const int32_t chunks = NumberOfTracks();
-    for (int32_t i = 0; i < chunks; ++i)
+    for (int32_t i = 0; i < chunks && !FSourceEnded; ++i)
         ReadChunk(source);
     FNumberOfTracks.store(int32_t(FTracks.size()), std::memory_order_release);
 }
@@ -137,7 +146,9 @@ void TMidiFile::ReadChunk(TByteSource& source)
 void TMidiFile::ReadChunkHeader(TByteSource& source)
 {
     uint8_t header[8] = {};
-    if (source.Read(header, sizeof header) < sizeof header && source.ShortReadIsError())
+    const size_t got = source.Read(header, sizeof header);
+    FSourceEnded = got == 0;
+    if (got < sizeof header && source.ShortReadIsError())
         throw EMidiFileError("unexpected end of file in a chunk header after " +
                              std::to_string(FTracks.size()) + " tracks");
     if (std::memcmp(header, "MThd", 4) == 0)
@@ -146,6 +157,7 @@ void TMidiFile::ReadChunkHeader(TByteSource& source)
         FChunkKind = TChunkKind::track;
     else
         FChunkKind = TChunkKind::none;
+    FReadBytes += sizeof header;
     FChunkLength = uint32_t(header[4]) << 24 | uint32_t(header[5]) << 16 | uint32_t(header[6]) << 8 | header[7];
 }
 
@@ -153,7 +165,7 @@ void TMidiFile::ReadChunkData(TByteSource& source)
 {
     // The buffer grows with the bytes that actually arrive, so a length field far beyond the
     // data never allocates more than about twice what is there.
-    constexpr size_t FirstStep = 64 * 1024;
+    constexpr size_t FirstStep = 4 * 1024;
     FChunkData.clear();
     FCursor = 0;
     while (FChunkData.size() < FChunkLength) {
@@ -165,9 +177,29 @@ void TMidiFile::ReadChunkData(TByteSource& source)
         if (got < step)
             break;
     }
+    FReadBytes += FChunkData.size();
     if (FChunkData.size() < FChunkLength && source.ShortReadIsError())
         throw EMidiFileError("unexpected end of file: a chunk announces " + std::to_string(FChunkLength) +
                              " bytes but only " + std::to_string(FChunkData.size()) + " follow");
+}
+
+void TMidiFile::ChargeEvent(const TMidiEvent& event)
+{
+    // An event's record in its track, with the track's bookkeeping, and a text longer than the
+    // string keeps inline on the heap with the allocator's overhead.
+    constexpr uint64_t RecordBytes = sizeof(TMidiEvent) + 8;
+    constexpr size_t InlineText = 15;
+    FReadMemory += RecordBytes + (event.text.size() > InlineText ? event.text.size() + 32 : 0);
+    if (FReadMemory <= MemoryPerFileByte * FReadBytes + MemoryAllowance)
+        return;
+    uint64_t events = 0;
+    for (const auto& track : FTracks)
+        events += uint64_t(track->EventCount());
+    const uint64_t bytes = FReadBytes;
+    ClearTracks();
+    FNumberOfTracks.store(0, std::memory_order_release);
+    throw EMidiFileError("refused: the file packs more than " + std::to_string(events) + " events into " +
+                         std::to_string(bytes) + " bytes, far more than a song holds");
 }
 
 uint8_t TMidiFile::NextByte()
@@ -230,6 +262,7 @@ void TMidiFile::ParseTrack()
                 event.data1 = NextByte();
             const uint32_t length = ReadVarLen();
             event.text = ReadText(length);
+            ChargeEvent(event);
             FCurrentTrack->PutEvent(std::move(event));
             const TMidiEvent& put = *FCurrentTrack->GetEvent(FCurrentTrack->EventCount() - 1);
             if (put.status == MidiMeta && put.data1 == MetaSetTempo)
@@ -242,6 +275,7 @@ void TMidiFile::ParseTrack()
             if (kind != MidiProgramChange && kind != MidiChannelPressure)
                 event.data2 = NextByte();
         }
+        ChargeEvent(event);
         FCurrentTrack->PutEvent(std::move(event));
     }
 }

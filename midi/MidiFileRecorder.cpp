@@ -39,6 +39,7 @@ void TMidiFile::StartRecording()
     const uint32_t now = FClock.Now();
     FRecordStartTick.fill(now);
     FRecordLastTick.fill(0);
+    FRecordStoppedAtLimit = false;
     FTracks[size_t(AddTrackLocked())]->Channel = NoChannel;
     FTicksPerQuarter = RecordTicksPerQuarter;
     SetBpm(120);
@@ -59,6 +60,9 @@ void TMidiFile::RecordEvent(PMidiEvent event)
     std::lock_guard lock(FRecordLock);
     if (!Recording())
         return;
+    const uint32_t now = FClock.Now();
+    if (StopRecordingAtLimitLocked(now))
+        return;
     const int32_t clock = RecordClockIndex(*event);
     const int32_t key = clock == MetaClock ? NoChannel : clock;
 
@@ -72,7 +76,7 @@ void TMidiFile::RecordEvent(PMidiEvent event)
     if (!track && IsAllSoundOff(*event))
         return;
 
-    const uint32_t sinceStart = FClock.Now() - FRecordStartTick[size_t(clock)];
+    const uint32_t sinceStart = now - FRecordStartTick[size_t(clock)];
     const int32_t ticks = RoundHalfEvenToInt32(sinceStart / UsPerTick() * 1000.0);
     TMidiEvent copy = *event;
     copy.deltaTicks = int32_t(uint32_t(ticks) - uint32_t(FRecordLastTick[size_t(clock)]));
@@ -87,6 +91,27 @@ void TMidiFile::RecordEvent(PMidiEvent event)
 void TMidiFile::StopRecording()
 {
     std::lock_guard lock(FRecordLock);
+    StopRecordingLocked();
+}
+
+bool TMidiFile::StopRecordingAtLimitLocked(uint32_t now)
+{
+    if (!Recording() || now - FRecordStartTick[0] <= RecordLimitMs)
+        return false;
+    StopRecordingLocked();
+    FRecordStoppedAtLimit = true;
+    return true;
+}
+
+bool TMidiFile::RecordingStoppedAtLimit()
+{
+    std::lock_guard lock(FRecordLock);
+    StopRecordingAtLimitLocked(FClock.Now());
+    return FRecordStoppedAtLimit;
+}
+
+void TMidiFile::StopRecordingLocked()
+{
     if (!Recording())
         return;
     const size_t count = std::min(FTracks.size(), size_t(NumberOfTracks()));

@@ -1,5 +1,6 @@
-// Writing the tracks as a format 1 Standard MIDI File. The bytes go to a temporary file beside
-// the target, which is renamed over the target only once it is complete.
+// Writing the tracks as a format 1 Standard MIDI File, to a stream or to a file. A file is
+// written whole to a temporary file beside the target, which is renamed over the target only
+// once it is complete.
 #include "midi/MidiFile.h"
 
 #include <atomic>
@@ -7,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sstream>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -54,8 +57,11 @@ public:
     TTemporaryFile(const TTemporaryFile&) = delete;
     TTemporaryFile& operator=(const TTemporaryFile&) = delete;
 
-    std::FILE* File() const { return FFile.get(); }
-    void Fail() const { throw EMidiFileError(SystemError("cannot write", FTarget)); }
+    void Write(std::string_view bytes)
+    {
+        if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), FFile.get()) != bytes.size())
+            Fail();
+    }
 
     void Commit()
     {
@@ -75,31 +81,23 @@ public:
     }
 
 private:
+    void Fail() const { throw EMidiFileError(SystemError("cannot write", FTarget)); }
+
     std::string FTarget;
     std::string FPath;
     std::unique_ptr<std::FILE, TFileCloser> FFile;
     bool FCommitted = false;
 };
 
-class TMidiWriter {
+// One track chunk's data, appended to a byte string.
+class TTrackEncoder {
 public:
-    explicit TMidiWriter(TTemporaryFile& file) : FFile(file) {}
+    explicit TTrackEncoder(std::string& out) : FOut(out) {}
 
-    void WriteByte(uint8_t byte)
-    {
-        if (std::fputc(byte, FFile.File()) == EOF)
-            FFile.Fail();
-    }
-    void WriteText(const std::string& text)
-    {
-        if (!text.empty() && std::fwrite(text.data(), 1, text.size(), FFile.File()) != text.size())
-            FFile.Fail();
-    }
-    void WriteBigEndian(uint32_t value, int bytes)
-    {
-        for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8)
-            WriteByte(uint8_t(value >> shift));
-    }
+    void Encode(const TMidiTrack& track);
+
+private:
+    void WriteByte(uint8_t byte) { FOut.push_back(char(byte)); }
     // The standard variable-length quantity: 7-bit groups, most significant first, bit 7
     // set in every byte but the last.
     void WriteVarLen(uint32_t value)
@@ -111,31 +109,26 @@ public:
             WriteByte(uint8_t(0x80 | ((value >> shift) & 0x7F)));
         WriteByte(uint8_t(value & 0x7F));
     }
-    long Tell()
+    // A delta time longer than the four bytes the standard allows is split: the silence is
+    // bridged by empty text meta events, which every reader must accept and every player skips.
+    void WriteDelta(uint32_t delta)
     {
-        const long position = std::ftell(FFile.File());
-        if (position < 0)
-            FFile.Fail();
-        return position;
-    }
-    void Seek(long position)
-    {
-        if (std::fseek(FFile.File(), position, SEEK_SET) != 0)
-            FFile.Fail();
+        while (delta > TMidiFile::MaxDelta) {
+            WriteVarLen(TMidiFile::MaxDelta);
+            FOut.append("\xFF\x01\x00", 3);
+            FRunningStatus = MidiMeta;
+            delta -= TMidiFile::MaxDelta;
+        }
+        WriteVarLen(delta);
     }
 
-    void WriteTrack(const TMidiTrack& track);
-
-private:
-    TTemporaryFile& FFile;
+    std::string& FOut;
+    int FRunningStatus = -1;
 };
 
-void TMidiWriter::WriteTrack(const TMidiTrack& track)
+void TTrackEncoder::Encode(const TMidiTrack& track)
 {
-    WriteText("MTrk");
-    WriteBigEndian(0, 4);
-    const long chunkStart = Tell();
-    int runningStatus = -1;
+    FRunningStatus = -1;
     // Events a track chunk cannot encode are left out; their time passes to the next event.
     uint32_t skippedDelta = 0;
     for (int32_t i = 0; i < track.EventCount(); ++i) {
@@ -145,16 +138,16 @@ void TMidiWriter::WriteTrack(const TMidiTrack& track)
             skippedDelta += uint32_t(event.deltaTicks);
             continue;
         }
-        WriteVarLen(skippedDelta + uint32_t(event.deltaTicks));
+        WriteDelta(skippedDelta + uint32_t(event.deltaTicks));
         skippedDelta = 0;
         if (status == MidiSysEx || status == MidiMeta) {
             WriteByte(status);
             if (status == MidiMeta)
                 WriteByte(event.data1);
             WriteVarLen(uint32_t(event.text.size()));
-            WriteText(event.text);
+            FOut.append(event.text);
         } else {
-            if (status != runningStatus)
+            if (status != FRunningStatus)
                 WriteByte(status);
             // Data bytes keep to 7 bits so that none can be taken for a status byte.
             WriteByte(event.data1 & 0x7F);
@@ -162,28 +155,45 @@ void TMidiWriter::WriteTrack(const TMidiTrack& track)
             if (kind != MidiProgramChange && kind != MidiChannelPressure)
                 WriteByte(event.data2 & 0x7F);
         }
-        runningStatus = status;
+        FRunningStatus = status;
     }
-    const long chunkEnd = Tell();
-    Seek(chunkStart - 4);
-    WriteBigEndian(uint32_t(chunkEnd - chunkStart), 4);
-    Seek(chunkEnd);
+}
+
+std::string BigEndian(uint32_t value, int bytes)
+{
+    std::string out;
+    for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8)
+        out.push_back(char(uint8_t(value >> shift)));
+    return out;
 }
 
 } // namespace
 
-void TMidiFile::WriteFile(const std::string& fileName) const
+void TMidiFile::WriteStream(std::ostream& out) const
 {
     std::lock_guard lock(FRecordLock);
     const size_t count = std::min(FTracks.size(), size_t(std::max(NumberOfTracks(), 0)));
     if (count > 0xFFFF)
         throw EMidiFileError("cannot write " + std::to_string(count) + " tracks: a file holds at most 65535");
+    out << std::string("MThd\0\0\0\x06\0\x01", 10) << BigEndian(uint32_t(count), 2)
+        << BigEndian(uint32_t(FTicksPerQuarter), 2);
+    std::string chunk;
+    for (size_t i = 0; i < count; ++i) {
+        chunk.clear();
+        TTrackEncoder(chunk).Encode(*FTracks[i]);
+        if (chunk.size() > 0xFFFFFFFFu)
+            throw EMidiFileError("cannot write track " + std::to_string(i) + ": longer than a chunk can say");
+        out << "MTrk" << BigEndian(uint32_t(chunk.size()), 4) << chunk;
+    }
+    if (!out)
+        throw EMidiFileError("cannot write the song: the output stream failed");
+}
+
+void TMidiFile::WriteFile(const std::string& fileName) const
+{
+    std::ostringstream bytes;
+    WriteStream(bytes);
     TTemporaryFile file(fileName);
-    TMidiWriter writer(file);
-    writer.WriteText(std::string("MThd\0\0\0\x06\0\x01", 10));
-    writer.WriteBigEndian(uint32_t(count), 2);
-    writer.WriteBigEndian(uint32_t(FTicksPerQuarter), 2);
-    for (size_t i = 0; i < count; ++i)
-        writer.WriteTrack(*FTracks[i]);
+    file.Write(bytes.view());
     file.Commit();
 }

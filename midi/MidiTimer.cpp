@@ -1,6 +1,6 @@
 #include "midi/MidiTimer.h"
 
-TMidiTimer::TMidiTimer() : FTimer(Period) {}
+TMidiTimer::TMidiTimer(TPeriodicTimer::TThreadStarter startThread) : FTimer(Period, std::move(startThread)) {}
 
 TMidiTimer::~TMidiTimer() = default;
 

@@ -15,8 +15,8 @@ class TMidiTimer {
 public:
     static constexpr std::chrono::milliseconds Period{10};
 
-    // Window thread. Stopped, OnTimer unassigned.
-    TMidiTimer();
+    // Window thread. Stopped, OnTimer unassigned. Tests may hand in a thread starter that fails.
+    explicit TMidiTimer(TPeriodicTimer::TThreadStarter startThread = TPeriodicTimer::StartSystemThread);
     // Window thread (never inside OnTimer): stops the ticks and waits for a running one.
     ~TMidiTimer();
     TMidiTimer(const TMidiTimer&) = delete;
@@ -27,6 +27,8 @@ public:
     TNotifyEvent OnTimer;
 
     // Window thread, while stopped: ticks begin one period later. TimerId becomes non-zero.
+    // When the timer's thread cannot be created, raises std::system_error and stays stopped
+    // (TimerId 0, no ticks); Stop and a later Start work as usual.
     void Start();
     // Any thread, inside OnTimer included. From the window thread it returns after any tick
     // under way has finished; from inside OnTimer that tick is the last one. TimerId becomes 0.

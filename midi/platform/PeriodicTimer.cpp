@@ -4,8 +4,12 @@
 #include <pthread.h>
 #include <sched.h>
 #include <stdexcept>
+#include <system_error>
 
-TPeriodicTimer::TPeriodicTimer(std::chrono::nanoseconds period) : FPeriod(period)
+std::thread TPeriodicTimer::StartSystemThread(std::function<void()> body) { return std::thread(std::move(body)); }
+
+TPeriodicTimer::TPeriodicTimer(std::chrono::nanoseconds period, TThreadStarter startThread)
+    : FPeriod(period), FStartThread(std::move(startThread))
 {
     if (period <= std::chrono::nanoseconds::zero())
         throw std::invalid_argument("timer period must be positive");
@@ -41,7 +45,17 @@ void TPeriodicTimer::Start(TCallback callback)
         std::lock_guard lock(FMutex);
         FStopRequested = false;
     }
-    FThread = std::thread(&TPeriodicTimer::Run, this, std::move(callback), std::chrono::steady_clock::now());
+    try {
+        FThread = FStartThread([this, callback = std::move(callback), start = std::chrono::steady_clock::now()] {
+            Run(callback, start);
+        });
+    } catch (const std::system_error& error) {
+        MarkStopped();
+        throw std::system_error(error.code(), "the timer's thread cannot be started");
+    } catch (...) {
+        MarkStopped();
+        throw;
+    }
 }
 
 namespace {
@@ -76,7 +90,13 @@ bool TPeriodicTimer::Running() const
     return !FStopRequested;
 }
 
-void TPeriodicTimer::Run(TCallback callback, std::chrono::steady_clock::time_point start)
+void TPeriodicTimer::MarkStopped()
+{
+    std::lock_guard lock(FMutex);
+    FStopRequested = true;
+}
+
+void TPeriodicTimer::Run(const TCallback& callback, std::chrono::steady_clock::time_point start)
 {
     AskForRealTimePriority();
     std::unique_lock lock(FMutex);

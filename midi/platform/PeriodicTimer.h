@@ -12,16 +12,22 @@
 class TPeriodicTimer {
 public:
     using TCallback = std::function<void()>;
+    // Creates the thread that runs `body`, or raises std::system_error as std::thread does when
+    // the system has no thread to give. Tests hand in one that refuses.
+    using TThreadStarter = std::function<std::thread(std::function<void()> body)>;
+    static std::thread StartSystemThread(std::function<void()> body);
 
     // Any thread.
-    explicit TPeriodicTimer(std::chrono::nanoseconds period);
+    explicit TPeriodicTimer(std::chrono::nanoseconds period, TThreadStarter startThread = StartSystemThread);
     // Stops and joins the thread. Must not run on the timer's own thread (inside the callback).
     ~TPeriodicTimer();
     TPeriodicTimer(const TPeriodicTimer&) = delete;
     TPeriodicTimer& operator=(const TPeriodicTimer&) = delete;
 
     // Owner's thread, while stopped (raises std::logic_error when running or when called from
-    // the callback). The first call of `callback` comes one period after Start.
+    // the callback). The first call of `callback` comes one period after Start. When the thread
+    // cannot be created, raises std::system_error saying so and stays stopped: no call comes,
+    // and a later Start may succeed.
     void Start(TCallback callback);
     // Any thread. From outside the callback it returns once the thread has ended, so no call
     // is under way afterwards. From inside the callback it only asks the thread to end after
@@ -31,11 +37,13 @@ public:
     bool Running() const;
 
 private:
-    void Run(TCallback callback, std::chrono::steady_clock::time_point start);
+    void Run(const TCallback& callback, std::chrono::steady_clock::time_point start);
+    void MarkStopped();
     bool OnTimerThread() const;
     void JoinFinishedThread();
 
     const std::chrono::nanoseconds FPeriod;
+    const TThreadStarter FStartThread;
     mutable std::mutex FMutex;
     std::condition_variable FWake;
     bool FStopRequested = true;

@@ -6,6 +6,7 @@
 #include "app/TransportButtons.h"
 #include "midi/MidiFile.h"
 #include "tests/midi/MidiFileTestBytes.h"
+#include "midi/platform/TickCount.h"
 #include "tests/support/WaitFor.h"
 #include "ui/BoardMenu.h"
 #include "ui/SongTables.h"
@@ -314,3 +315,35 @@ TEST_F(TTransportTest, ChannelDialogFromTheMenuKeepsItsEditsOnlyOnOk)
 }
 
 } // namespace
+
+TEST(RecorderControl, ARecordingStoppedAtItsTimeLimitIsToldOnceAndKept)
+{
+    TManualTickClock clock{5000};
+    TMidiFile recording{clock};
+    QWidget window;
+    QLabel line;
+    const QPixmap openHot;
+    TTransportButtons buttons(window, QStringLiteral(TINKLA_SOURCE_DIR "/"), openHot, [] { return false; },
+                              [&] { return recording.Recording(); });
+    buttons.Load(1.0);
+    TScriptedDialogs dialogs;
+    TRecorderControl control(recording, line, buttons, dialogs);
+
+    control.lblRecClick();
+    TMidiEvent note;
+    note.status = 0x90;
+    note.data1 = 60;
+    note.data2 = 100;
+    clock.Set(6000);
+    recording.RecordEvent(&note);
+    control.Timer1Timer();
+    EXPECT_EQ(line.text(), QStringLiteral("Rec:00:01"));
+
+    clock.Set(5000 + TMidiFile::RecordLimitMs + 1000);
+    control.Timer1Timer();
+    EXPECT_FALSE(recording.Recording());
+    EXPECT_FALSE(control.Timer1.isActive());
+    EXPECT_EQ(dialogs.Informed.size(), 1u);
+    EXPECT_EQ(line.text(), TRecorderControl::ClockText(int32_t(TMidiFile::RecordLimitMs)));
+    EXPECT_EQ(recording.NumberOfTracks(), 2) << "what was recorded stays, to be saved";
+}

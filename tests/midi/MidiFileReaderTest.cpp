@@ -328,3 +328,31 @@ TEST(MidiFileReader, ChannelSetIgnoresValuesOutsideItsRange)
     set.Clear();
     EXPECT_TRUE(set.Empty());
 }
+
+TEST(MidiFileReader, FilesDenserThanAnySongAreRefusedAndTheBufferReleased)
+{
+    // Each zero byte in a track chunk is the delta of one status-less event: 48 bytes of memory
+    // or more per byte of file. A megabyte of them is still within the allowance and reads as before.
+    TMidiFile song;
+    const std::string megabyte(1u << 20, '\0');
+    ReadBuffer(song, HeaderChunk(0, 1, 96) + TrackChunk(megabyte));
+    ASSERT_EQ(song.NumberOfTracks(), 1);
+    EXPECT_EQ(song.GetTrack(0)->EventCount(), int32_t(megabyte.size() - 1)) << "the last byte starts no event";
+    EXPECT_EQ(song.ReaderBufferBytes(), 0u);
+
+    // Three megabytes of them would take more than 16 times the file's size plus 50 MB.
+    const std::string hostile = HeaderChunk(0, 2, 96) + TrackChunk(Bytes({0x00, 0xC0, 0x01})) +
+                                TrackChunk(std::string(3u << 20, '\0'));
+    TTempDir dir;
+    WriteBytes(dir.File("dense.mid"), hostile);
+    song.SetFilename(dir.File("dense.mid"));
+    try {
+        song.ReadFile();
+        FAIL() << "a file denser than any song was read";
+    } catch (const EMidiFileError& error) {
+        EXPECT_NE(std::string(error.what()).find("refused"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(song.NumberOfTracks(), 0);
+    EXPECT_EQ(song.TrackCount(), 0) << "nothing of a refused file is kept";
+    EXPECT_EQ(song.ReaderBufferBytes(), 0u) << "a failed read releases the chunk buffer too";
+}

@@ -1,9 +1,11 @@
 #include "midi/MidiFile.h"
 #include "tests/midi/MidiFileTestBytes.h"
+#include "tests/support/WrittenEvents.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sstream>
 #include <sys/resource.h>
 
 namespace {
@@ -209,14 +211,49 @@ TEST_F(MidiFileRecorder, WriterEncodingOfTracksItDidNotRecord)
                                                0x81, 0x80, 0x00, 0, 0, 0x81, 0xF0, 0x4D, 0, 0, 0xFF, 0xFF,
                                                0xFF, 0x7F, 0, 0, 0x0C, 0x3C, 0x45, 0x00, 0xD1, 0x11})));
 
-    // A delta that needs five bytes is still one quantity.
+    // A delta that would need five bytes is split into four-byte ones joined by empty text
+    // events; the status byte after them is written again.
     Rec.Clear();
     Rec.AddTrack();
     TMidiEvent event;
     event.status = 0xC0;
-    event.deltaTicks = -1;
+    event.deltaTicks = -1; // 0xFFFFFFFF ticks, as a file's delta of that length reads
     Rec.GetTrack(0)->PutEvent(std::move(event));
-    EXPECT_EQ(Written().substr(14), TrackChunk(Bytes({0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0xC0, 0x00})));
+    std::string bridged;
+    for (int i = 0; i < 16; ++i)
+        bridged += Bytes({0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00});
+    EXPECT_EQ(Written().substr(14), TrackChunk(bridged + Bytes({0x0F, 0xC0, 0x00})));
+}
+
+TEST_F(MidiFileRecorder, LongSilenceIsWrittenWithFourByteDeltasAndReadsBack)
+{
+    // 73 minutes between two notes of one channel: about 270 million ticks, above 0x0FFFFFFF.
+    const uint32_t later = 73u * 60u * 1000u;
+    Rec.StartRecording();
+    SendAt(0, 0x90, 0x3C, 0x7F);
+    SendAt(later, 0x90, 0x3E, 0x7F);
+    SendAt(later, 0x90, 0x40, 0x7F);
+    Rec.StopRecording();
+    const int32_t noteTicks = Rec.GetTrack(1)->GetEvent(1)->absoluteTicks;
+    ASSERT_GT(uint32_t(noteTicks), TMidiFile::MaxDelta);
+
+    std::ostringstream stream;
+    Rec.WriteStream(stream);
+    const std::string bytes = stream.str();
+    EXPECT_EQ(bytes, Written()) << "one writer for files and streams";
+    const std::string track1 = bytes.substr(14 + EmptyTrack0.size() + 8);
+    EXPECT_EQ(track1, Bytes({0x00, 0x90, 0x3C, 0x7F, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00}) +
+                          VarLen(uint32_t(noteTicks) - TMidiFile::MaxDelta) +
+                          Bytes({0x90, 0x3E, 0x7F, 0x00, 0x40, 0x7F, 0x00, 0xFF, 0x2F, 0x00}));
+
+    TMidiFile back;
+    back.ReadResource(bytes.data(), bytes.size());
+    ASSERT_EQ(back.NumberOfTracks(), 2);
+    const TMidiTrack& notes = *back.GetTrack(1);
+    ASSERT_EQ(notes.EventCount(), 5);
+    EXPECT_EQ(notes.GetEvent(2)->absoluteTicks, noteTicks) << "the bridge keeps the note's time";
+    EXPECT_EQ(notes.GetLastTime(), noteTicks);
+    EXPECT_EQ(FirstWritingDifference(Rec, back), "") << "the bridging events are the only addition";
 }
 
 TEST_F(MidiFileRecorder, FailedWriteKeepsTheEarlierFileAndTheTracks)
@@ -250,4 +287,47 @@ TEST_F(MidiFileRecorder, FailedWriteKeepsTheEarlierFileAndTheTracks)
 
     Rec.WriteFile(path);
     EXPECT_GT(ReadBytes(path).size(), 4000u);
+}
+
+TEST_F(MidiFileRecorder, StopsAtItsTimeLimitAndSaysSo)
+{
+    Rec.StartRecording();
+    SendAt(1000, 0x90, 0x3C, 0x7F);
+    SendAt(TMidiFile::RecordLimitMs, 0x80, 0x3C, 0x40);
+    EXPECT_TRUE(Rec.Recording()) << "a message at the limit itself is still recorded";
+    EXPECT_FALSE(Rec.RecordingStoppedAtLimit());
+    const TMidiTrack& notes = *Rec.GetTrack(1);
+    const int32_t atLimit = notes.GetLastTime();
+    EXPECT_GT(notes.GetEvent(1)->deltaTicks, 0);
+    EXPECT_LT(atLimit, INT32_MAX) << "the last time recorded is a true one, not a saturated one";
+
+    SendAt(TMidiFile::RecordLimitMs + 1, 0x90, 0x3E, 0x7F);
+    EXPECT_FALSE(Rec.Recording());
+    EXPECT_TRUE(Rec.RecordingStoppedAtLimit());
+    EXPECT_EQ(Rec.GetRecordingTime(), 0);
+    ASSERT_EQ(notes.EventCount(), 3) << "the late message is not recorded; End of Track closes the track";
+    EXPECT_EQ(notes.GetEvent(2)->data1, MetaEndOfTrack);
+    EXPECT_EQ(notes.GetLastTime(), atLimit);
+    std::ostringstream written;
+    Rec.WriteStream(written);
+    TMidiFile back;
+    back.ReadResource(written.str().data(), written.str().size());
+    EXPECT_EQ(FirstWritingDifference(Rec, back), "");
+
+    // Without any message, the recording clock's question stops it; a new recording starts afresh.
+    Clock.Set(5000);
+    Rec.StartRecording();
+    EXPECT_FALSE(Rec.RecordingStoppedAtLimit());
+    Clock.Set(5000 + TMidiFile::RecordLimitMs);
+    EXPECT_FALSE(Rec.RecordingStoppedAtLimit());
+    EXPECT_TRUE(Rec.Recording());
+    Clock.Advance(1);
+    EXPECT_TRUE(Rec.RecordingStoppedAtLimit());
+    EXPECT_FALSE(Rec.Recording());
+    EXPECT_EQ(Rec.GetTrack(0)->EventCount(), 1);
+
+    Rec.StartRecording();
+    Rec.StopRecording();
+    Clock.Advance(TMidiFile::RecordLimitMs + 1);
+    EXPECT_FALSE(Rec.RecordingStoppedAtLimit()) << "a recording the user stopped was not stopped at the limit";
 }

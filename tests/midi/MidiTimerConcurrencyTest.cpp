@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <system_error>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -73,4 +74,32 @@ TEST(MidiTimer, DestructionEndsTheTicks)
     const int after = ticks.load();
     std::this_thread::sleep_for(25ms);
     EXPECT_EQ(ticks.load(), after);
+}
+
+TEST(MidiTimer, AThreadThatCannotBeCreatedLeavesTheTimerStopped)
+{
+    // The first thread is refused as the system refuses one when it has none left.
+    std::atomic<int> refusals{1};
+    TMidiTimer timer([&refusals](std::function<void()> body) {
+        if (refusals.fetch_sub(1) > 0)
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        return TPeriodicTimer::StartSystemThread(std::move(body));
+    });
+    std::atomic<int> ticks{0};
+    timer.OnTimer = [&](void*) { ++ticks; };
+    try {
+        timer.Start();
+        FAIL() << "Start reported success without a thread";
+    } catch (const std::system_error& error) {
+        EXPECT_NE(std::string(error.what()).find("thread cannot be started"), std::string::npos) << error.what();
+        EXPECT_EQ(error.code(), std::errc::resource_unavailable_try_again);
+    }
+    EXPECT_EQ(timer.TimerId(), 0u);
+    timer.Stop(); // the window's stop still works
+    EXPECT_EQ(ticks.load(), 0);
+
+    timer.Start();
+    EXPECT_NE(timer.TimerId(), 0u);
+    ASSERT_TRUE(WaitFor([&] { return ticks.load() >= 2; })) << "a later Start runs the timer";
+    timer.Stop();
 }

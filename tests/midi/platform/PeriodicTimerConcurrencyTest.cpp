@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <system_error>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -102,4 +103,22 @@ TEST(PeriodicTimer, DestructionStopsAndJoins)
     std::this_thread::sleep_for(5ms);
     EXPECT_EQ(counter->load(), afterDestruction) << "a call came after destruction";
     EXPECT_EQ(counter.use_count(), 1) << "the thread still holds its callback";
+}
+
+TEST(PeriodicTimer, RefusedThreadLeavesItStopped)
+{
+    bool refuse = true;
+    TPeriodicTimer timer(1ms, [&refuse](std::function<void()> body) {
+        if (refuse)
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        return TPeriodicTimer::StartSystemThread(std::move(body));
+    });
+    std::atomic<int> calls{0};
+    EXPECT_THROW(timer.Start([&] { ++calls; }), std::system_error);
+    EXPECT_FALSE(timer.Running()) << "no running flag is left behind";
+    refuse = false;
+    timer.Start([&] { ++calls; });
+    EXPECT_TRUE(timer.Running());
+    ASSERT_TRUE(WaitFor([&] { return calls.load() >= 1; }));
+    timer.Stop();
 }
