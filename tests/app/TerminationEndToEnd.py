@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """The real program under Xvfb, with the built-in synthesizer writing to a file, ended by each
-termination signal (SIGTERM, SIGINT, SIGHUP) after a note: it must quit through its ordinary
-close path with exit status 0, and leave a finished WAV file (its header gives the true length).
+termination signal (SIGTERM, SIGINT, SIGHUP) while it records a note and plays a song: it must
+quit through its ordinary close path with exit status 0, silence the song (All Sound Off on every
+channel), keep the unsaved recording in the user's recovery folder without asking, and leave a
+finished WAV file (its header gives the true length).
 
 Usage: TerminationEndToEnd.py <path to the tinkla executable>
 """
+import glob
 import os
 import signal
 import struct
@@ -13,7 +16,11 @@ import sys
 import tempfile
 import time
 
-from KeyboardEndToEnd import fail, start_xvfb, xdotool
+from tinkla_e2e import Window, fail, program_env, read_trace, xdotool, start_xvfb
+
+SONGS, PLAY, REC = [(x + 24, 182) for x in (176, 232, 368)]
+FIRST_SONG = (100, 16 + 9)  # inside the song dialog's list
+SWEEP = ["B%X 78 00" % channel for channel in range(16)]
 
 
 def check_finished_wav(path):
@@ -33,15 +40,22 @@ def check_finished_wav(path):
 
 def run_once(program, display, work, signal_number):
     name = signal.Signals(signal_number).name
-    wav_path = os.path.join(work, name + ".wav")
-    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", TINKLA_AUDIO_DRIVER="file",
-               TINKLA_AUDIO_FILE=wav_path, XDG_DATA_HOME=os.path.join(work, "data"))
-    env.pop("TINKLA_MIDI_OUT", None)
+    run = os.path.join(work, name)
+    os.mkdir(run)
+    env = program_env(display, run, XDG_DATA_HOME=os.path.join(run, "data"))
+    wav_path = env["TINKLA_AUDIO_FILE"]
     tinkla = subprocess.Popen([program], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     try:
-        window = xdotool(env, "search", "--sync", "--onlyvisible", "--name", "^Tinkla$").split()[0]
-        xdotool(env, "windowfocus", "--sync", window)
+        board = Window(env, "Tinkla")
+        xdotool(env, "windowfocus", "--sync", board.id)
         time.sleep(0.5)  # let the synthesizer settle
+        board.click(SONGS)
+        songs = Window(env, "选择要弹奏的歌曲")
+        xdotool(env, "mousemove", "--sync", *songs.at(FIRST_SONG), "sleep", "0.2", "click", "--repeat", "2", "1",
+                "sleep", "0.5")
+        xdotool(env, "windowfocus", "--sync", board.id)
+        board.click(REC)
+        board.click(PLAY)
         xdotool(env, "keydown", "a", "sleep", "0.3", "keyup", "a", "sleep", "0.2")
         tinkla.send_signal(signal_number)
         try:
@@ -55,7 +69,20 @@ def run_once(program, display, work, signal_number):
         if tinkla.poll() is None:
             tinkla.kill()
     length = check_finished_wav(wav_path)
-    print("%s: exit status 0, WAV finished with %d bytes of sound" % (name, length))
+    sent = [message for _, message in read_trace(env["TINKLA_MIDI_TRACE"])]
+    if sent[-16:] != SWEEP:
+        fail("after %s the song was not silenced on every channel: %s" % (name, sent[-20:]))
+    kept = glob.glob(os.path.join(run, "data", "tinkla", "recovered", "rec-*.mid"))
+    if len(kept) != 1:
+        fail("after %s the recovery folder holds %s" % (name, kept))
+    with open(kept[0], "rb") as recording:
+        data = recording.read()
+    # Key A with the first song's transposition of 2: note 50 on channel 0.
+    if not data.startswith(b"MThd") or b"\x90\x32\x7f" not in data:
+        fail("the recovered recording %s lacks the child's note" % kept[0])
+    if kept[0] not in output.decode(errors="replace"):
+        fail("the recovered recording's path was not printed")
+    print("%s: exit status 0, song silenced, recording kept, WAV finished with %d bytes of sound" % (name, length))
 
 
 def main():
