@@ -1,12 +1,11 @@
 #include "ui/USelectMidi.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPalette>
 #include <QPushButton>
-#include <QScreen>
 
+#include "ui/DialogForm.h"
 #include "ui/Fonts.h"
 #include "ui/SongTables.h"
 
@@ -18,28 +17,13 @@ const char* const ItemTexts[SongCount] = {
     "小燕子                  适合4-5岁儿童弹奏",
 };
 
-QPushButton* MakeButton(QWidget* parent, const char* caption, const QRect& geometry)
-{
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
 
 } // namespace
 
 TFSelectMidi::TFSelectMidi(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QString::fromUtf8("选择要弹奏的歌曲"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(ClientWidth, ClientHeight);
-    setFont(TinklaFont(QStringLiteral("Courier New"), 16));
-    QPalette formPalette = palette();
-    formPalette.setColor(QPalette::Window, QColor(FormColor));
-    setPalette(formPalette);
-    setAutoFillBackground(true);
+    SetUpFixedDialog(*this, QString::fromUtf8("选择要弹奏的歌曲"), QSize(ClientWidth, ClientHeight), FormColor,
+                     TinklaFont(QStringLiteral("Courier New"), 16));
 
     MidiList = new QListWidget(this);
     MidiList->setGeometry(16, 16, 449, 217);
@@ -57,8 +41,8 @@ TFSelectMidi::TFSelectMidi(QWidget* parent) : QDialog(parent)
     MidiList->clearSelection();
     MidiList->viewport()->installEventFilter(this);
 
-    btnOk = MakeButton(this, "确定", QRect(168, 256, 75, 25));
-    btnCancel = MakeButton(this, "取消", QRect(368, 256, 75, 25));
+    btnOk = NewDialogButton(this, "确定", QRect(168, 256, 75, 25));
+    btnCancel = NewDialogButton(this, "取消", QRect(368, 256, 75, 25));
     connect(btnOk, &QPushButton::clicked, this, [this] {
         btnOkClick();
         accept();
@@ -66,9 +50,7 @@ TFSelectMidi::TFSelectMidi(QWidget* parent) : QDialog(parent)
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     MidiList->setFocus();
-    if (!parent)
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
 }
 
 int TFSelectMidi::SelectedRow() const

@@ -3,14 +3,13 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 
 #include "midi/MidiFile.h"
 #include "midi/MidiOut.h"
+#include "ui/DialogForm.h"
 #include "ui/Fonts.h"
 
 namespace {
@@ -52,14 +51,6 @@ protected:
     }
 };
 
-QPushButton* MakeButton(QWidget* parent, const char* caption, const QRect& geometry)
-{
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -114,15 +105,8 @@ TFTune::TFTune(TMidiFile& song, TChannelSet& keyChannels, const std::atomic<bool
     , FOutput(output)
     , FReportDeviceError(std::move(reportDeviceError))
 {
-    setWindowTitle(QString::fromUtf8("调整"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(ClientWidth, ClientHeight);
-    setFont(TinklaFont(QStringLiteral("MS Sans Serif"), 11));
-    QPalette formPalette = palette();
-    formPalette.setColor(QPalette::Window, QColor(FormColor));
-    setPalette(formPalette);
-    setAutoFillBackground(true);
+    SetUpFixedDialog(*this, QString::fromUtf8("调整"), QSize(ClientWidth, ClientHeight), FormColor,
+                     TinklaFont(QStringLiteral("MS Sans Serif"), 11));
 
     GroupBox1 = new TFlatGroupBox(QString::fromUtf8("选择播放或者录制的通道"), this);
     GroupBox1->setGeometry(16, 16, 433, 121);
@@ -144,19 +128,15 @@ TFTune::TFTune(TMidiFile& song, TChannelSet& keyChannels, const std::atomic<bool
         CheckBox[size_t(n - 1)] = box;
     }
 
-    Button1 = MakeButton(this, "确定", QRect(179, 159, 75, 25));
-    Button2 = MakeButton(this, "取消", QRect(331, 159, 75, 25));
+    Button1 = NewDialogButton(this, "确定", QRect(179, 159, 75, 25));
+    Button2 = NewDialogButton(this, "取消", QRect(331, 159, 75, 25));
     connect(Button1, &QPushButton::clicked, this, [this] {
         Button1Click();
         accept();
     });
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 
-    // Centred on the screen even when it has an owner (moving it keeps Qt from centring it
-    // over the owner when shown).
-    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
 
     FormCreate();
 }
