@@ -3,7 +3,7 @@
 // window thread runs its event loop (drawing the keys). Reports the mean as the time, plus the
 // median, the 99th percentile and the worst case in microseconds.
 // Run offscreen: QT_QPA_PLATFORM=offscreen MidiKeyboardBench
-#include <benchmark/benchmark.h>
+#include "bench/support/QtBenchmarkMain.h"
 
 #include "app/MidiKeyboard.h"
 #include "app/UBoard.h"
@@ -79,9 +79,5 @@ BENCHMARK(NoteOnToDriver)->UseManualTime()->Unit(benchmark::kMicrosecond)->Itera
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

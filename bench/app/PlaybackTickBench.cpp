@@ -2,7 +2,7 @@
 // recorder): one 10 ms tick of a dense 16-channel song on the timer thread, and the longest the
 // window thread is held up while songs play, end and are stopped.
 // Run offscreen: QT_QPA_PLATFORM=offscreen PlaybackTickBench
-#include <benchmark/benchmark.h>
+#include "bench/support/QtBenchmarkMain.h"
 
 #include "app/RecorderControl.h"
 #include "app/SongPlayer.h"
@@ -153,11 +153,5 @@ BENCHMARK(WindowThreadStall)->Iterations(1)->UseManualTime()->Unit(benchmark::kM
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

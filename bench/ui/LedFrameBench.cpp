@@ -1,6 +1,6 @@
 // What the LED panel costs: the playback thread's per-event calls, and the 80 ms redraw on the
 // window thread. Run offscreen: QT_QPA_PLATFORM=offscreen LedFrameBench
-#include <benchmark/benchmark.h>
+#include "bench/support/QtBenchmarkMain.h"
 
 #include <QApplication>
 
@@ -51,11 +51,5 @@ BENCHMARK(Redraw)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

@@ -18,7 +18,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from KeyboardEndToEnd import CLOSE_BUTTON, KEY_60  # noqa: E402
-from tinkla_e2e import Window, fail, start_xvfb, xdotool  # noqa: E402
+from tinkla_e2e import Window, expect_clean_exit, fail, start_xvfb, xdotool  # noqa: E402
 
 SKIP = 77
 NOTE_ON_60 = "90 3C 40"  # jack_midiseq plays velocity 64
@@ -140,12 +140,7 @@ def main():
         jack(env, "jack_disconnect", "keyboard:out", midi_in)
 
         xdotool(env, "mousemove", "--sync", *map(str, at(CLOSE_BUTTON)), "sleep", "0.2", "click", "1")
-        try:
-            output, _ = tinkla.communicate(timeout=20)
-        except subprocess.TimeoutExpired:
-            fail("the window did not close from its close button")
-        if tinkla.returncode != 0:
-            fail("tinkla exited with %d:\n%s" % (tinkla.returncode, output.decode(errors="replace")))
+        expect_clean_exit(tinkla, "a click on the close button")
     finally:
         for child in reversed(children):
             if child.poll() is None:

@@ -16,7 +16,7 @@ import sys
 import tempfile
 import time
 
-from tinkla_e2e import Window, fail, program_env, read_trace, xdotool, start_xvfb
+from tinkla_e2e import Window, expect_clean_exit, fail, program_env, read_trace, start_xvfb, xdotool
 
 SONGS, PLAY, REC = [(x + 24, 182) for x in (176, 232, 368)]
 FIRST_SONG = (100, 16 + 9)  # inside the song dialog's list
@@ -58,13 +58,7 @@ def run_once(program, display, work, signal_number):
         board.click(PLAY)
         xdotool(env, "keydown", "a", "sleep", "0.3", "keyup", "a", "sleep", "0.2")
         tinkla.send_signal(signal_number)
-        try:
-            output, _ = tinkla.communicate(timeout=20)
-        except subprocess.TimeoutExpired:
-            fail("%s did not end the program" % name)
-        if tinkla.returncode != 0:
-            fail("after %s tinkla exited with %d:\n%s" % (name, tinkla.returncode,
-                                                         output.decode(errors="replace")))
+        output = expect_clean_exit(tinkla, name)
     finally:
         if tinkla.poll() is None:
             tinkla.kill()

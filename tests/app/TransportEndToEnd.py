@@ -17,7 +17,7 @@ import time
 
 import mido
 
-from tinkla_e2e import Window, fail, program_env, read_trace, start_xvfb, wait_for, xdotool
+from tinkla_e2e import Window, expect_clean_exit, fail, program_env, read_trace, start_xvfb, wait_for, xdotool
 
 # Client coordinates of the buttons' middles, and of a place on the window's background.
 SONGS, PLAY, STOP, REC, PLAY_ALONG, STOP_REC, SAVE = [(x + 24, 182) for x in (176, 232, 288, 368, 424, 480, 560)]
@@ -150,12 +150,7 @@ def main():
                                             capture_output=True).stdout, "the notice to close")
 
         board.click(CLOSE_BUTTON)
-        try:
-            output, _ = tinkla.communicate(timeout=20)
-        except subprocess.TimeoutExpired:
-            fail("the window did not close")
-        if tinkla.returncode != 0:
-            fail("tinkla exited with %d:\n%s" % (tinkla.returncode, output.decode(errors="replace")))
+        expect_clean_exit(tinkla, "a click on the close button")
     finally:
         if tinkla.poll() is None:
             screenshot(env, shots or work, "failure.png")

@@ -66,6 +66,17 @@ class Window:
         xdotool(self.env, "mousemove", "--sync", *self.at(point), "sleep", "0.1", "click", button, "sleep", pause)
 
 
+def expect_clean_exit(program, what):
+    """Waits for the program to end after `what` and fails unless it exits with status 0."""
+    try:
+        output, _ = program.communicate(timeout=20)
+    except subprocess.TimeoutExpired:
+        fail("the program did not end after " + what)
+    if program.returncode != 0:
+        fail("after %s tinkla exited with %d:\n%s" % (what, program.returncode, output.decode(errors="replace")))
+    return output
+
+
 def read_trace(path):
     """The traced messages as (milliseconds, "90 3C 7F") pairs."""
     with open(path) as trace:
