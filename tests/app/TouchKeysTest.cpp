@@ -10,7 +10,9 @@ using Messages = std::vector<TMessage>;
 
 class TTouchKeysTest : public TBoardTest {
 protected:
-    QPointingDevice* Screen = QTest::createTouchDevice();
+    // The test's own device: Qt leaves deleting it to the test.
+    std::unique_ptr<QPointingDevice> Device{QTest::createTouchDevice()};
+    QPointingDevice* Screen = Device.get();
 
     void StartShown()
     {
