@@ -73,10 +73,8 @@ uint8_t Data(uint32_t word, int shift) { return uint8_t(word >> shift) & 0x7F; }
 
 } // namespace
 
-TFluidSynth::TFluidSynth(const std::string& soundFont, const std::vector<TAudioOutput>& plan)
+TFluidSynth::TFluidSynth(std::vector<TAudioOutput> plan) : FPlan(std::move(plan))
 {
-    if (soundFont.empty())
-        throw EMidiOutFailure(MidiOutErrNoSoundFont, "no SoundFont");
     FSettings.reset(new_fluid_settings());
     if (!FSettings)
         throw EMidiOutFailure(MidiOutErrSynthesizer, "new_fluid_settings failed");
@@ -84,21 +82,52 @@ TFluidSynth::TFluidSynth(const std::string& soundFont, const std::vector<TAudioO
     FSynth.reset(new_fluid_synth(FSettings.get()));
     if (!FSynth)
         throw EMidiOutFailure(MidiOutErrSynthesizer, "new_fluid_synth failed");
-    if (fluid_synth_sfload(FSynth.get(), soundFont.c_str(), 1) == FLUID_FAILED)
-        throw EMidiOutFailure(MidiOutErrNoSoundFont, "cannot load SoundFont " + soundFont);
-    for (const auto& output : plan) {
-        ChooseAudioSettings(FSettings.get(), output);
-        FDriver.reset(new_fluid_audio_driver(FSettings.get(), FSynth.get()));
-        if (FDriver) {
-            FOutput = output;
-            return;
-        }
-    }
-    if (!plan.empty())
-        throw EMidiOutFailure(MidiOutErrNoAudio, "no audio driver opened");
 }
 
 TFluidSynth::~TFluidSynth() = default;
+
+void TFluidSynth::LoadSoundFont(const std::string& path)
+{
+    if (path.empty())
+        throw EMidiOutFailure(MidiOutErrNoSoundFont, "no SoundFont");
+    if (fluid_synth_sfload(FSynth.get(), path.c_str(), 1) == FLUID_FAILED)
+        throw EMidiOutFailure(MidiOutErrBadSoundFont, "cannot load SoundFont " + path);
+}
+
+bool TFluidSynth::OpenAudio()
+{
+    CloseAudio();
+    for (const auto& output : FPlan) {
+        ChooseAudioSettings(FSettings.get(), output);
+        // The file driver renders only through the synthesizer itself; every other one through
+        // our callback, which counts what the output asks for.
+        FCounting = output.Driver != "file";
+        FDriver.reset(FCounting ? new_fluid_audio_driver2(FSettings.get(), &RenderPeriod, this)
+                                : new_fluid_audio_driver(FSettings.get(), FSynth.get()));
+        if (FDriver) {
+            FOutput = output;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TFluidSynth::CloseAudio() { FDriver.reset(); }
+
+int TFluidSynth::RenderPeriod(void* self, int frames, int effects, float* effectBuffers[], int outputs,
+                              float* outputBuffers[])
+{
+    auto* synth = static_cast<TFluidSynth*>(self);
+    synth->FRendered.fetch_add(uint64_t(frames), std::memory_order_relaxed);
+    return fluid_synth_process(synth->FSynth.get(), frames, effects, effectBuffers, outputs, outputBuffers);
+}
+
+std::optional<uint64_t> TFluidSynth::RenderedFrames()
+{
+    if (!FCounting)
+        return std::nullopt;
+    return FRendered.load(std::memory_order_relaxed);
+}
 
 // FluidSynth's results for channel messages report musical no-ops (a note-off with no sounding
 // voice, a program with no preset), not faults of the device, so they are not errors here.
@@ -143,4 +172,4 @@ void TFluidSynth::Render(float* left, float* right, int frames)
         throw EMidiOutFailure(MidiOutErrSynthesizer, "fluid_synth_write_float failed");
 }
 
-int TFluidSynth::ActiveVoices() const { return fluid_synth_get_active_voice_count(FSynth.get()); }
+int TFluidSynth::ActiveVoices() { return fluid_synth_get_active_voice_count(FSynth.get()); }
