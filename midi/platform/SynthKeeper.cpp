@@ -60,7 +60,7 @@ void TSynthKeeper::OpenAudio()
     if (!FEngine.OpenAudio())
         throw EMidiOutFailure(MidiOutErrNoAudio, "no audio driver opened");
     FLastFrames = FEngine.RenderedFrames().value_or(0);
-    FLastProgress = FClock.Now();
+    FLastProgress = FOpenedAt = FClock.Now();
 }
 
 void TSynthKeeper::LoadSoundFont(const std::string& path)
@@ -175,7 +175,7 @@ void TSynthKeeper::Tend()
         if (*frames != FLastFrames) {
             FLastFrames = *frames;
             FLastProgress = now;
-        } else if (now - FLastProgress >= FTiming.StallAfterMs) {
+        } else if (now - FLastProgress >= StallLimit(now)) {
             FEngine.CloseAudio();
             Fail(now);
             return;
@@ -193,6 +193,11 @@ void TSynthKeeper::Tend()
             OpenAgain(now);
         return;
     }
+}
+
+uint32_t TSynthKeeper::StallLimit(uint32_t now) const
+{
+    return now - FOpenedAt < FTiming.FreshStallAfterMs ? FTiming.FreshStallAfterMs : FTiming.StallAfterMs;
 }
 
 void TSynthKeeper::Park(uint32_t now)
@@ -216,7 +221,7 @@ void TSynthKeeper::OpenAgain(uint32_t now)
         return;
     }
     FLastFrames = FEngine.RenderedFrames().value_or(0);
-    FLastProgress = now;
+    FLastProgress = FOpenedAt = now;
     FState = TOutputState::Playing;
 }
 

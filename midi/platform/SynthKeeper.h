@@ -20,8 +20,10 @@
 struct TSynthKeeperTiming {
     // Silence (no message, no voice) after which the audio output is parked.
     uint32_t ParkAfterMs = 5000;
-    // An open output that asks for nothing this long has stalled.
+    // An open output that asks for nothing this long has stalled; a sound server may take a
+    // second or more to start consuming a fresh stream, so a fresh output gets longer.
     uint32_t StallAfterMs = 1500;
+    uint32_t FreshStallAfterMs = 5000;
     // How often a failed output is tried again; a note tries it at once, but not more often
     // than every RetryOnNoteMs.
     uint32_t RetryEveryMs = 2000;
@@ -55,6 +57,7 @@ private:
     bool Held(const uint8_t* message, size_t length);
     void Sent();
     void AskForOutput();
+    uint32_t StallLimit(uint32_t now) const;
     void Park(uint32_t now);
     void OpenAgain(uint32_t now);
     void Fail(uint32_t now);
@@ -78,4 +81,5 @@ private:
     uint64_t FLastFrames = 0;
     uint32_t FLastProgress = 0;
     uint32_t FLastTry = 0;
+    uint32_t FOpenedAt = 0;
 };
