@@ -1,8 +1,11 @@
 // The built-in synthesizer as the program runs it (device 0 through the output device, with its
 // late SoundFont, parking and audio output), heard at a PulseAudio sink's monitor:
 //   latency   note-on to the mix point, with the output running and with it parked by silence
-//   dropouts  runs of >= 0.5 ms of digital silence while a chord is held for 10 s
-// Usage: SynthAudioBench latency|dropouts [monitor source, default nullsink.monitor]
+//   dropouts  runs of >= 0.5 ms of digital silence while a chord is held for 2 x 10 s (the
+//             output steps its buffer up on underruns: the first 10 s include the learning),
+//             then note-on to the mix point with the buffer the output ended with
+//   memory    resident memory while four channels play through all 128 programs, twice
+// Usage: SynthAudioBench latency|dropouts|memory [monitor source, default nullsink.monitor]
 // Run it on a private null sink (bench/audio-latency.sh does).
 #include "midi/MidiOut.h"
 #include "midi/platform/FluidSynth.h"
@@ -18,7 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
-#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,8 +73,9 @@ public:
         return -1;
     }
 
-    // Drop-outs between 0.5 s after the first loud sample and 0.1 s before the last one.
-    void CountDropouts() const
+    // Drop-outs from `from` to `to` seconds after the first loud sample, and no later than 0.1 s
+    // before the last one.
+    void CountDropouts(double from, double to) const
     {
         const auto loud = [](float sample) { return std::fabs(sample) > Loud; };
         const auto first = std::find_if(FSamples.begin(), FSamples.end(), loud);
@@ -80,8 +84,9 @@ public:
             std::printf("NO AUDIO\n");
             return;
         }
-        const size_t begin = size_t(first - FSamples.begin()) + Rate / 2;
-        const size_t end = FSamples.size() - size_t(last - FSamples.rbegin()) - Rate / 10;
+        const size_t begin = size_t(first - FSamples.begin()) + size_t(from * Rate);
+        const size_t end = std::min(size_t(first - FSamples.begin()) + size_t(to * Rate),
+                                    FSamples.size() - size_t(last - FSamples.rbegin()) - Rate / 10);
         int gaps = 0;
         size_t silent = 0, run = 0;
         for (size_t i = begin; i < end; ++i) {
@@ -95,8 +100,8 @@ public:
             }
             run = 0;
         }
-        std::printf("held chord: %.2f s analysed, %d drop-outs (>= 0.5 ms of digital silence), %.1f ms silent\n",
-                    double(end - begin) / Rate, gaps, double(silent) * 1000 / Rate);
+        std::printf("held chord, %4.1f to %4.1f s: %.2f s analysed, %d drop-outs (>= 0.5 ms of digital silence), "
+                    "%.1f ms silent\n", from, to, double(end - begin) / Rate, gaps, double(silent) * 1000 / Rate);
     }
 
 private:
@@ -147,20 +152,56 @@ void PrintStats(const char* name, std::vector<double> values)
 
 void Sleep(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
+double ResidentMegabytes()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return 0;
+    char line[256];
+    double megabytes = 0;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmRSS: %lf", &megabytes) == 1)
+            break;
+    std::fclose(status);
+    return megabytes / 1024;
+}
+
+// Every program in turn on four channels, notes all the while; memory every 32 programs.
+void PlayEveryProgram(TMidiOutput& output)
+{
+    std::printf("resident memory after the load: %.1f MB\n", ResidentMegabytes());
+    for (int round = 0; round < 2; ++round) {
+        for (int program = 0; program < 128; ++program) {
+            const uint8_t channel = uint8_t(program % 4);
+            output.SendShort(uint8_t(0xC0 | channel), uint8_t(program), 0);
+            for (int note = 0; note < 4; ++note) {
+                output.SendShort(uint8_t(0x90 | channel), uint8_t(48 + 7 * note), 100);
+                Sleep(0.03);
+                output.SendShort(uint8_t(0x80 | channel), uint8_t(48 + 7 * note), 0);
+            }
+            if (program % 32 == 31)
+                std::printf("round %d, programs up to %3d: %.1f MB\n", round + 1, program, ResidentMegabytes());
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "";
     const std::string source = argc > 2 ? argv[2] : "nullsink.monitor";
-    if (mode != "latency" && mode != "dropouts") {
-        std::fprintf(stderr, "usage: SynthAudioBench latency|dropouts [monitor source]\n");
+    if (mode != "latency" && mode != "dropouts" && mode != "memory") {
+        std::fprintf(stderr, "usage: SynthAudioBench latency|dropouts|memory [monitor source]\n");
         return 2;
     }
     try {
         const uint8_t key = 72;
-        const double onset = mode == "latency" ? double(IntrinsicOnsetFrames(key)) / Rate : 0;
-        TMonitorRecorder recorder(source);
+        const double onset = mode == "memory" ? 0 : double(IntrinsicOnsetFrames(key)) / Rate;
+        // Not while measuring memory: the recording grows by 192 kB a second.
+        std::optional<TMonitorRecorder> monitor;
+        if (mode != "memory")
+            monitor.emplace(source);
         TQueueNotifyPoster poster;
         TMidiOutput output(SystemMidiOutDriver(), poster);
         output.OnDeviceTrouble = [](TMidiOutput* sender, uint16_t code) {
@@ -172,17 +213,19 @@ int main(int argc, char** argv)
             return 1;
         }
         Sleep(3); // the SoundFont loads, the stream settles
+        if (mode == "memory") {
+            PlayEveryProgram(output);
+            return 0;
+        }
+        TMonitorRecorder& recorder = *monitor;
         if (mode == "dropouts") {
             output.SendShort(0xC0, 19, 0); // an organ: it sounds as long as the keys are held
             for (const uint8_t note : {60, 64, 67})
                 output.SendShort(0x90, note, 110);
-            Sleep(10);
+            Sleep(20.5);
             output.SendShort(0xB0, 120, 0);
-            Sleep(0.3);
-            recorder.Stop();
-            poster.Drain();
-            recorder.CountDropouts();
-            return 0;
+            output.SendShort(0xC0, 0, 0);
+            Sleep(0.5);
         }
         std::vector<TClock::time_point> running, parked;
         const auto play = [&](std::vector<TClock::time_point>& times) {
@@ -195,7 +238,7 @@ int main(int argc, char** argv)
             Sleep(0.25 + 0.125 * (note % 4) / 4);
             play(running);
         }
-        for (int note = 0; note < 5; ++note) {
+        for (int note = 0; mode == "latency" && note < 5; ++note) {
             Sleep(7); // past the silence that parks the output
             play(parked);
         }
@@ -209,8 +252,14 @@ int main(int argc, char** argv)
         for (const auto& time : parked)
             if (const double seconds = recorder.SecondsToSound(time, std::chrono::milliseconds(3000)); seconds >= 0)
                 parkedSeconds.push_back(seconds - onset);
-        PrintStats("note-on to mix point, output running", runningSeconds);
-        PrintStats("note-on to mix point, output parked", parkedSeconds);
+        if (mode == "dropouts") {
+            recorder.CountDropouts(0.4, 10.4);
+            recorder.CountDropouts(10.4, 20.4);
+        }
+        PrintStats(mode == "dropouts" ? "note-on to mix point, after the chord" : "note-on to mix point, output running",
+                   runningSeconds);
+        if (mode == "latency")
+            PrintStats("note-on to mix point, output parked", parkedSeconds);
         output.Close();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());

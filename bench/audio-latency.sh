@@ -53,5 +53,7 @@ for busy in idle busy; do
     BUSY_PID=
   fi
 done
+echo "== memory while playing"
+"${user[@]}" "$build/bench/SynthAudioBench" memory nullsink.monitor
 echo "== output benchmarks"
 "$build/bench/MidiOutBench"

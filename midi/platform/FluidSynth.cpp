@@ -110,6 +110,9 @@ bool TFluidSynth::OpenAudio()
         // The file driver renders only through the synthesizer itself; every other one through
         // our callback, which counts what the output asks for.
         FCounting = output.Driver != "file";
+        FBufferTime = std::chrono::microseconds(int64_t(output.PeriodSize) * output.Periods * 1000000 / SynthSampleRate);
+        FOpenedAt = std::chrono::steady_clock::now();
+        FLastPeriod = {};
         FDriver.reset(FCounting ? new_fluid_audio_driver2(FSettings.get(), &RenderPeriod, this)
                                 : new_fluid_audio_driver(FSettings.get(), FSynth.get()));
         if (FDriver) {
@@ -122,10 +125,32 @@ bool TFluidSynth::OpenAudio()
 
 void TFluidSynth::CloseAudio() { FDriver.reset(); }
 
+bool TFluidSynth::EnlargeBuffers()
+{
+    bool enlarged = false;
+    for (auto& output : FPlan) {
+        if (const auto larger = LargerBuffer(output)) {
+            output = *larger;
+            enlarged = true;
+        }
+    }
+    return enlarged;
+}
+
 int TFluidSynth::RenderPeriod(void* self, int frames, int effects, float* effectBuffers[], int outputs,
                               float* outputBuffers[])
 {
+    // The output asks for one period as soon as one has played: a longer pause between two
+    // requests than the whole buffer lasts left it empty. Longer than a quarter second it is a
+    // stall of the output instead (a fresh stream waiting for its server), not of this thread.
+    using namespace std::chrono_literals;
     auto* synth = static_cast<TFluidSynth*>(self);
+    const auto now = std::chrono::steady_clock::now();
+    const auto pause = now - synth->FLastPeriod;
+    if (synth->FLastPeriod != std::chrono::steady_clock::time_point{} && pause > synth->FBufferTime &&
+        pause < 250ms && now - synth->FOpenedAt > 2s)
+        synth->FUnderruns.fetch_add(1, std::memory_order_relaxed);
+    synth->FLastPeriod = now;
     synth->FRendered.fetch_add(uint64_t(frames), std::memory_order_relaxed);
     return fluid_synth_process(synth->FSynth.get(), frames, effects, effectBuffers, outputs, outputBuffers);
 }

@@ -6,6 +6,7 @@
 #include "midi/platform/SynthEngine.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -37,6 +38,8 @@ public:
 
     int ActiveVoices() override;
     std::optional<uint64_t> RenderedFrames() override;
+    uint64_t Underruns() override { return FUnderruns.load(std::memory_order_relaxed); }
+    bool EnlargeBuffers() override;
 
     // Offline use only (no audio output open): renders `frames` stereo frames.
     void Render(float* left, float* right, int frames);
@@ -60,5 +63,9 @@ private:
     TAudioOutput FOutput;
     // Counted on the audio thread, read by the device's keeper.
     std::atomic<uint64_t> FRendered = 0;
+    std::atomic<uint64_t> FUnderruns = 0;
     bool FCounting = false;
+    // Set before the output opens, then the audio thread's own.
+    std::chrono::steady_clock::duration FBufferTime{};
+    std::chrono::steady_clock::time_point FOpenedAt, FLastPeriod;
 };

@@ -25,6 +25,13 @@ public:
     virtual uint16_t SendShort(uint32_t word) = 0;
     virtual uint16_t SendLong(const uint8_t* data, size_t length) = 0;
 
+    // Underruns the outputs have met since the engine was made: the audio thread was kept from
+    // rendering for longer than the buffer lasts.
+    virtual uint64_t Underruns() = 0;
+    // Gives every output of the plan the next larger buffer, from the next OpenAudio on; false
+    // when they are at their largest already.
+    virtual bool EnlargeBuffers() = 0;
+
     // Voices sounding or fading out.
     virtual int ActiveVoices() = 0;
     // Frames the open output has asked for since the engine was made: it stops moving when the

@@ -180,6 +180,15 @@ void TSynthKeeper::Tend()
             Fail(now);
             return;
         }
+        // Zero drop-outs matter more than the last milliseconds of latency.
+        if (const uint64_t underruns = FEngine.Underruns(); underruns != FLastUnderruns) {
+            FLastUnderruns = underruns;
+            if (FEngine.EnlargeBuffers()) {
+                FEngine.CloseAudio();
+                OpenAgain(now);
+                return;
+            }
+        }
         if (now - FLastMessage >= FTiming.ParkAfterMs)
             Park(now);
         return;

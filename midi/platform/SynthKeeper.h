@@ -1,7 +1,8 @@
 // Keeps the built-in synthesizer playable while it starts and while it runs: messages sent
 // before the SoundFont is in are held and replayed when it is; the audio output is parked after
-// some seconds of silence and opened again by the next note; an output that stalls (its sound
-// server went away) is closed, reported once and opened again when a server is back.
+// some seconds of silence and opened again by the next note; an output that underruns is opened
+// again with a larger buffer; an output that stalls (its sound server went away) is closed,
+// reported once and opened again when a server is back.
 //
 // Threads: SendShort and SendLong from any thread, two at once included; LoadSoundFont once, on
 // the loader thread; OpenAudio, Tend and CloseAudio on one thread at a time (the opener first,
@@ -79,6 +80,7 @@ private:
     std::atomic<uint32_t> FMessages = 0;
     // The keeper thread's own.
     uint64_t FLastFrames = 0;
+    uint64_t FLastUnderruns = 0;
     uint32_t FLastProgress = 0;
     uint32_t FLastTry = 0;
     uint32_t FOpenedAt = 0;

@@ -42,6 +42,14 @@ public:
         AskedWhileLoading += !Loaded;
         return Voices;
     }
+    uint64_t Underruns() override { return UnderrunCount; }
+    bool EnlargeBuffers() override
+    {
+        if (Enlarged == LargestStep)
+            return false;
+        ++Enlarged;
+        return true;
+    }
     std::optional<uint64_t> RenderedFrames() override
     {
         if (!Counts)
@@ -54,8 +62,8 @@ public:
 
     TMessages Received;
     bool Loaded = false, AudioOpen = false, ServerThere = true, Stalled = false, Counts = true;
-    int Opens = 0, Voices = 0, AskedWhileLoading = 0;
-    uint64_t Frames = 0;
+    int Opens = 0, Voices = 0, AskedWhileLoading = 0, Enlarged = 0, LargestStep = 2;
+    uint64_t Frames = 0, UnderrunCount = 0;
 };
 
 class SynthKeeperTest : public ::testing::Test {
@@ -197,6 +205,25 @@ TEST_F(SynthKeeperTest, AStalledOutputIsReportedOnceAndReopenedWhenTheServerIsBa
     Engine.ServerThere = false;
     Run(1500);
     EXPECT_EQ(Troubles.size(), 2u) << "a new failure is told again";
+}
+
+TEST_F(SynthKeeperTest, UnderrunsReopenTheOutputWithALargerBufferUntilTheLargest)
+{
+    Keeper.LoadSoundFont("good.sf2");
+    Keeper.SendShort(0x7F3C90);
+    Engine.Voices = 1;
+    Run(1000);
+    EXPECT_EQ(Engine.Opens, 1);
+    for (int underrun = 1; underrun <= 4; ++underrun) {
+        Engine.UnderrunCount += 3;
+        Run(250);
+        EXPECT_TRUE(Engine.AudioOpen);
+    }
+    EXPECT_EQ(Engine.Enlarged, 2) << "one step per round that saw underruns, up to the largest";
+    EXPECT_EQ(Engine.Opens, 3) << "reopened once per step, not when nothing is larger";
+    Run(5000);
+    EXPECT_EQ(Engine.Opens, 3);
+    EXPECT_TRUE(Troubles.empty());
 }
 
 TEST_F(SynthKeeperTest, AnOutputThatDoesNotCountIsNeitherParkedNorWatched)
