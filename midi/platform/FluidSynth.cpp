@@ -5,6 +5,8 @@
 #include <fluidsynth.h>
 #include <malloc.h>
 
+#include <chrono>
+
 void TFluidSynth::TSettingsDeleter::operator()(fluid_settings_t* settings) const { delete_fluid_settings(settings); }
 void TFluidSynth::TSynthDeleter::operator()(fluid_synth_t* synth) const { delete_fluid_synth(synth); }
 void TFluidSynth::TDriverDeleter::operator()(fluid_audio_driver_t* driver) const { delete_fluid_audio_driver(driver); }
@@ -75,6 +77,12 @@ void ChooseAudioSettings(fluid_settings_t* settings, const TAudioOutput& output)
 
 uint8_t Data(uint32_t word, int shift) { return uint8_t(word >> shift) & 0x7F; }
 
+int64_t NowUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 } // namespace
 
 TFluidSynth::TFluidSynth(std::vector<TAudioOutput> plan) : FPlan(std::move(plan))
@@ -110,9 +118,7 @@ bool TFluidSynth::OpenAudio()
         // The file driver renders only through the synthesizer itself; every other one through
         // our callback, which counts what the output asks for.
         FCounting = output.Driver != "file";
-        FBufferTime = std::chrono::microseconds(int64_t(output.PeriodSize) * output.Periods * 1000000 / SynthSampleRate);
-        FOpenedAt = std::chrono::steady_clock::now();
-        FLastPeriod = {};
+        FUnderruns.Restart(NowUs());
         FDriver.reset(FCounting ? new_fluid_audio_driver2(FSettings.get(), &RenderPeriod, this)
                                 : new_fluid_audio_driver(FSettings.get(), FSynth.get()));
         if (FDriver) {
@@ -140,20 +146,13 @@ bool TFluidSynth::EnlargeBuffers()
 int TFluidSynth::RenderPeriod(void* self, int frames, int effects, float* effectBuffers[], int outputs,
                               float* outputBuffers[])
 {
-    // The output asks for one period as soon as one has played: a longer pause between two
-    // requests than the whole buffer lasts left it empty. Longer than a quarter second it is a
-    // stall of the output instead (a fresh stream waiting for its server), not of this thread.
-    using namespace std::chrono_literals;
     auto* synth = static_cast<TFluidSynth*>(self);
-    const auto now = std::chrono::steady_clock::now();
-    const auto pause = now - synth->FLastPeriod;
-    if (synth->FLastPeriod != std::chrono::steady_clock::time_point{} && pause > synth->FBufferTime &&
-        pause < 250ms && now - synth->FOpenedAt > 2s)
-        synth->FUnderruns.fetch_add(1, std::memory_order_relaxed);
-    synth->FLastPeriod = now;
+    synth->FUnderruns.Period(NowUs(), frames);
     synth->FRendered.fetch_add(uint64_t(frames), std::memory_order_relaxed);
     return fluid_synth_process(synth->FSynth.get(), frames, effects, effectBuffers, outputs, outputBuffers);
 }
+
+uint64_t TFluidSynth::Underruns() { return FUnderruns.Underruns(NowUs()); }
 
 std::optional<uint64_t> TFluidSynth::RenderedFrames()
 {

@@ -4,9 +4,9 @@
 
 #include "midi/platform/AudioOutputPlan.h"
 #include "midi/platform/SynthEngine.h"
+#include "midi/platform/UnderrunDetector.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -38,7 +38,7 @@ public:
 
     int ActiveVoices() override;
     std::optional<uint64_t> RenderedFrames() override;
-    uint64_t Underruns() override { return FUnderruns.load(std::memory_order_relaxed); }
+    uint64_t Underruns() override;
     bool EnlargeBuffers() override;
 
     // Offline use only (no audio output open): renders `frames` stereo frames.
@@ -63,9 +63,6 @@ private:
     TAudioOutput FOutput;
     // Counted on the audio thread, read by the device's keeper.
     std::atomic<uint64_t> FRendered = 0;
-    std::atomic<uint64_t> FUnderruns = 0;
+    TUnderrunDetector FUnderruns{SynthSampleRate};
     bool FCounting = false;
-    // Set before the output opens, then the audio thread's own.
-    std::chrono::steady_clock::duration FBufferTime{};
-    std::chrono::steady_clock::time_point FOpenedAt, FLastPeriod;
 };

@@ -25,8 +25,8 @@ public:
     virtual uint16_t SendShort(uint32_t word) = 0;
     virtual uint16_t SendLong(const uint8_t* data, size_t length) = 0;
 
-    // Underruns the outputs have met since the engine was made: the audio thread was kept from
-    // rendering for longer than the buffer lasts.
+    // Times the outputs ran dry since the engine was made (the audio thread was kept from
+    // rendering for longer than the buffer lasts). Ask every few hundred ms.
     virtual uint64_t Underruns() = 0;
     // Gives every output of the plan the next larger buffer, from the next OpenAudio on; false
     // when they are at their largest already.
