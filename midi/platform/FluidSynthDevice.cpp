@@ -42,6 +42,8 @@ public:
         FTender.join();
         // A load cannot be cut short; closing during it waits for its end.
         FLoader.join();
+        // The sound card is free again before the next open may take it.
+        FSynth.CloseAudio();
         *FInUse = false;
     }
 

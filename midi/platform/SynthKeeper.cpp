@@ -9,6 +9,12 @@ namespace {
 // Enough for everything a child and a song send while a SoundFont loads; more is dropped.
 constexpr size_t MaxHeld = 4096;
 
+// Short messages carry 7-bit data bytes, so they never end with 0xF7.
+bool IsFramedSysEx(const uint8_t* data, size_t length)
+{
+    return length >= 2 && data[0] == 0xF0 && data[length - 1] == 0xF7;
+}
+
 bool IsNoteOn(const uint8_t* message, size_t length)
 {
     return length == 3 && (message[0] & 0xF0) == 0x90 && message[2] != 0;
@@ -41,11 +47,6 @@ bool SameSetting(const std::vector<uint8_t>& held, const uint8_t* message, size_
 
 bool IsValidShort(uint32_t word) { return (word & 0x80) != 0; }
 
-bool IsFramedSysEx(const uint8_t* data, size_t length)
-{
-    return length >= 2 && data[0] == 0xF0 && data[length - 1] == 0xF7;
-}
-
 } // namespace
 
 TSynthKeeper::TSynthKeeper(TSynthEngine& engine, const TTickClock& clock, std::function<void(uint16_t code)> trouble,
@@ -76,7 +77,7 @@ void TSynthKeeper::LoadSoundFont(const std::string& path)
     {
         std::lock_guard guard(FLoadLock);
         for (const auto& message : FHeld) {
-            if (message[0] == 0xF0)
+            if (IsFramedSysEx(message.data(), message.size()))
                 FEngine.SendLong(message.data(), message.size());
             else
                 FEngine.SendShort(uint32_t(message[0]) | uint32_t(message[1]) << 8 | uint32_t(message[2]) << 16);
@@ -112,7 +113,7 @@ bool TSynthKeeper::Held(const uint8_t* message, size_t length)
         return true;
     }
     // Other system messages mean nothing to the synthesizer, nor does key pressure before a note.
-    if ((length == 3 && (message[0] & 0xF0) == 0xF0) || (message[0] & 0xF0) == 0xA0)
+    if (((message[0] & 0xF0) == 0xF0 && !IsFramedSysEx(message, length)) || (message[0] & 0xF0) == 0xA0)
         return true;
     std::erase_if(FHeld, [&](const std::vector<uint8_t>& held) { return SameSetting(held, message, length); });
     if (FHeld.size() < MaxHeld)

@@ -95,6 +95,9 @@ TEST_F(SynthKeeperTest, WhatIsSentBeforeTheSoundFontIsInIsReplayedAfterItsLoad)
     EXPECT_TRUE(Engine.AudioOpen) << "the output starts before the SoundFont";
     const uint8_t gmOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
     EXPECT_EQ(Keeper.SendLong(gmOn, sizeof gmOn), MidiOutOk);
+    const uint8_t shortest[] = {0xF0, 0x7D, 0xF7};
+    EXPECT_EQ(Keeper.SendLong(shortest, sizeof shortest), MidiOutOk);
+    Keeper.SendShort(0x0000F8); // a clock: nothing to keep
     Keeper.SendShort(0x0500C0);  // program 5 on channel 0 ...
     Keeper.SendShort(0x6407B0);  // volume 100
     Keeper.SendShort(0x7F3C90);  // a key held through the load
@@ -112,7 +115,7 @@ TEST_F(SynthKeeperTest, WhatIsSentBeforeTheSoundFontIsInIsReplayedAfterItsLoad)
     EXPECT_TRUE(Engine.AudioOpen) << "neither parked nor failed while loading";
 
     Keeper.LoadSoundFont("good.sf2");
-    const TMessages replayed = {{gmOn, gmOn + sizeof gmOn}, Short(0x6407B0), Short(0x7F3C90), Short(0x007BB1),
+    const TMessages replayed = {{gmOn, gmOn + sizeof gmOn}, {shortest, shortest + sizeof shortest}, Short(0x6407B0), Short(0x7F3C90), Short(0x007BB1),
                                 Short(0x0700C0), Short(0x0028C9)};
     EXPECT_EQ(Engine.Received, replayed);
     EXPECT_TRUE(Troubles.empty());
