@@ -244,6 +244,11 @@ void TFBoard::OpenOutputDevice()
                    .arg(QString::fromStdString(error.what())));
         return;
     }
+    // What the device runs into after opening (a SoundFont that does not load, a sound server
+    // that goes away) arrives later, on this thread.
+    MidiOutput1->OnDeviceTrouble = [this](TMidiOutput*, uint16_t code) {
+        ReportDeviceError(EmidioutputError(MidiOutput1->ErrorText(code)));
+    };
     if (!MidiOutput1->Open()) {
         FDeviceUnavailable = true;
         Report(QStringLiteral("MIDI 输出设备“%1”打不开：%2\n\n键盘可以显示，但不会发出声音。"

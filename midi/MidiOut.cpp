@@ -87,6 +87,7 @@ bool TMidiOutput::Open()
         return false;
     }
     FHandle = handle;
+    FDriver.WatchTrouble(handle, &OutputTroubleCallback, FCallbackBlock.get());
     return true;
 }
 
@@ -171,6 +172,15 @@ void TMidiOutput::OutputDriverCallback(void* instance, TMidiLongHeader* header)
         if (auto alive = owner.lock())
             (*alive)->LongDone(header);
         header.reset();
+    });
+}
+
+void TMidiOutput::OutputTroubleCallback(void* instance, uint16_t code)
+{
+    const auto* block = static_cast<const TCallbackBlock*>(instance);
+    block->Poster->Post([owner = block->Owner, code] {
+        if (auto alive = owner.lock(); alive && (*alive)->OnDeviceTrouble)
+            (*alive)->OnDeviceTrouble(*alive, code);
     });
 }
 

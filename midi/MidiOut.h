@@ -4,8 +4,9 @@
 // Threads: construct, destroy, set DeviceID/ProductName, Open, Close and SendLong on the
 // owning (window) thread. SendShort, SendMidiEvent and SendEvent with a short message may be
 // called from the owning thread, the playback timer's thread and the MIDI keyboards' input
-// threads at once; OnMidiShortOutput then runs on the calling thread. Onmidioutput always runs on the owning thread, through the
-// notice poster given at construction.
+// threads at once; OnMidiShortOutput then runs on the calling thread. Onmidioutput and
+// OnDeviceTrouble always run on the owning thread, through the notice poster given at
+// construction.
 #pragma once
 
 #include "midi/MidiEvent.h"
@@ -81,6 +82,10 @@ public:
     std::function<void(TMidiOutput* sender)> Onmidioutput;
     // Called with every short message just before it is sent, on the sending thread.
     TOnMidiEvent OnMidiShortOutput;
+    // Called on the owning thread when the open device fails later (the built-in synthesizer's
+    // SoundFont did not load, its audio output stopped), once per failure; `code` is the driver's
+    // error code (ErrorText gives its text). Assign it before Open.
+    std::function<void(TMidiOutput* sender, uint16_t code)> OnDeviceTrouble;
 
 private:
     struct TCallbackBlock;
@@ -89,6 +94,7 @@ private:
     void SendWord(uint32_t word);
     void LongDone(std::shared_ptr<TMidiLongHeader>& header);
     static void OutputDriverCallback(void* instance, TMidiLongHeader* header);
+    static void OutputTroubleCallback(void* instance, uint16_t code);
 
     TMidiOutDriver& FDriver;
     TNotifyPoster& FPoster;

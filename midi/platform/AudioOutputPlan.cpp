@@ -33,6 +33,21 @@ std::vector<TAudioOutput> AudioOutputPlan(const char* driver, const char* file)
     return {{name, 256, 2, "", ""}};
 }
 
+std::optional<TAudioOutput> LargerBuffer(const TAudioOutput& output)
+{
+    constexpr int LargestFrames = SynthSampleRate * 32 / 1000;
+    if (output.Driver == "jack" || output.Driver == "file" || output.PeriodSize * output.Periods >= LargestFrames)
+        return std::nullopt;
+    // Each step doubles the buffer, as each costs a short break in the sound: more periods of
+    // the same size first, so that the wake-ups stay as they are.
+    TAudioOutput larger = output;
+    if (larger.Periods < 8)
+        larger.Periods *= 2;
+    else
+        larger.PeriodSize *= 2;
+    return larger;
+}
+
 std::vector<TAudioOutput> AudioOutputPlanFromEnvironment()
 {
     return AudioOutputPlan(std::getenv("TINKLA_AUDIO_DRIVER"), std::getenv("TINKLA_AUDIO_FILE"));

@@ -21,6 +21,7 @@ inline constexpr uint16_t MidiOutErrNoDevice = 68;
 inline constexpr uint16_t MidiOutErrNoSoundFont = 200;
 inline constexpr uint16_t MidiOutErrNoAudio = 201;
 inline constexpr uint16_t MidiOutErrSynthesizer = 202;
+inline constexpr uint16_t MidiOutErrBadSoundFont = 203;
 
 // The id that names the default device (the mapper).
 inline constexpr int MidiMapper = -1;
@@ -56,6 +57,11 @@ using TMidiOutHandle = uint32_t;
 // `instance` is the value given to Open. It must do nothing but hand the header on.
 using TMidiOutDoneCallback = void (*)(void* instance, TMidiLongHeader* header);
 
+// Called by the driver, on whatever thread it uses, when an output that opened fails later (its
+// SoundFont did not load, its audio output stopped): once per failure, with the error code.
+// `instance` is the value given to WatchTrouble. It must do nothing but hand the code on.
+using TMidiOutTroubleCallback = void (*)(void* instance, uint16_t code);
+
 class TMidiOutDriver {
 public:
     virtual ~TMidiOutDriver() = default;
@@ -67,6 +73,13 @@ public:
 
     // Window thread. On success `handle` is non-zero and `done` reports finished long messages.
     virtual uint16_t Open(TMidiOutHandle& handle, int id, TMidiOutDoneCallback done, void* instance) = 0;
+    // Window thread, right after a successful Open: where the output's later failures go; the
+    // failures it met before this call are reported at once. Until Close. Drivers whose outputs
+    // cannot fail after opening keep this default, which reports nothing.
+    virtual void WatchTrouble(TMidiOutHandle handle, TMidiOutTroubleCallback trouble, void* instance)
+    {
+        (void)handle, (void)trouble, (void)instance;
+    }
     // Window thread. Finishes every long message still in flight (their callbacks run) first.
     virtual uint16_t Close(TMidiOutHandle handle) = 0;
 

@@ -22,6 +22,10 @@ bool StandardMidiOutErrorText(uint16_t code, std::string& text)
                "then PulseAudio); check the sound server, or set TINKLA_AUDIO_DRIVER to jack or file.";
         return true;
     case MidiOutErrSynthesizer: text = "The built-in synthesizer could not be started."; return true;
+    case MidiOutErrBadSoundFont:
+        text = "The General MIDI SoundFont could not be loaded (damaged, or not a SoundFont): reinstall "
+               "fluid-soundfont-gm, or set TINKLA_SOUNDFONT to another .sf2 or .sf3 file.";
+        return true;
     default: return false;
     }
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -24,6 +25,9 @@ public:
     virtual uint16_t SendShort(uint32_t word) = 0;
     // The whole message as sent, 0xF0 ... 0xF7 for a system-exclusive one.
     virtual uint16_t SendLong(const uint8_t* data, size_t length) = 0;
+    // Owning thread: `report` receives each later failure of the output (error code), on any
+    // thread, those met before this call included. Ports that cannot fail later ignore it.
+    virtual void OnTrouble(std::function<void(uint16_t code)> report) { (void)report; }
 };
 
 // One entry of the device list. Window thread.

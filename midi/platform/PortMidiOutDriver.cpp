@@ -52,6 +52,13 @@ uint16_t TPortMidiOutDriver::Open(TMidiOutHandle& handle, int id, TMidiOutDoneCa
     return MidiOutOk;
 }
 
+void TPortMidiOutDriver::WatchTrouble(TMidiOutHandle handle, TMidiOutTroubleCallback trouble, void* instance)
+{
+    std::shared_lock guard(FPortsLock);
+    if (const TOpenPort* open = Find(handle))
+        open->Port->OnTrouble([trouble, instance](uint16_t code) { trouble(instance, code); });
+}
+
 uint16_t TPortMidiOutDriver::Close(TMidiOutHandle handle)
 {
     std::shared_ptr<TMidiOutPort> port;

@@ -22,6 +22,7 @@ public:
     unsigned DeviceCount() override;
     uint16_t GetDevCaps(int id, TMidiOutCaps& caps) override;
     uint16_t Open(TMidiOutHandle& handle, int id, TMidiOutDoneCallback done, void* instance) override;
+    void WatchTrouble(TMidiOutHandle handle, TMidiOutTroubleCallback trouble, void* instance) override;
     uint16_t Close(TMidiOutHandle handle) override;
     uint16_t ShortMsg(TMidiOutHandle handle, uint32_t word) override;
     uint16_t PrepareHeader(TMidiOutHandle handle, TMidiLongHeader& header) override;

@@ -11,7 +11,10 @@ int main()
     const std::string soundFont = FindSoundFont();
     std::cerr << "SoundFont: " << (soundFont.empty() ? "(none)" : soundFont) << '\n';
     try {
-        TFluidSynth synth(soundFont, AudioOutputPlanFromEnvironment());
+        TFluidSynth synth(AudioOutputPlanFromEnvironment());
+        synth.LoadSoundFont(soundFont);
+        if (!synth.OpenAudio())
+            throw EMidiOutFailure(MidiOutErrNoAudio, "no audio driver opened");
         const TAudioOutput& output = synth.Output();
         std::cerr << "Audio output: " << output.Driver << (output.Device.empty() ? "" : " device " + output.Device)
                   << (output.File.empty() ? "" : " file " + output.File) << ", " << output.PeriodSize

@@ -26,6 +26,25 @@ TEST(AudioOutputPlanTest, NamedDriverIsTheOnlyOneTried)
     }
 }
 
+TEST(AudioOutputPlanTest, BuffersGrowInAFewStepsUpTo32Milliseconds)
+{
+    for (const auto& start : AudioOutputPlan(nullptr, nullptr)) {
+        TAudioOutput output = start;
+        int steps = 0;
+        while (const auto larger = LargerBuffer(output)) {
+            EXPECT_GT(larger->PeriodSize * larger->Periods, output.PeriodSize * output.Periods) << start.Driver;
+            EXPECT_EQ(larger->Driver, start.Driver);
+            EXPECT_EQ(larger->Device, start.Device);
+            output = *larger;
+            ASSERT_LT(++steps, 8) << start.Driver;
+        }
+        EXPECT_GE(steps, 1) << start.Driver;
+        EXPECT_LE(output.PeriodSize * output.Periods * 1000 / SynthSampleRate, 42) << start.Driver;
+    }
+    EXPECT_FALSE(LargerBuffer(AudioOutputPlan("jack", nullptr)[0])) << "JACK's server sizes the period";
+    EXPECT_FALSE(LargerBuffer(AudioOutputPlan("file", nullptr)[0]));
+}
+
 TEST(AudioOutputPlanTest, FileDriverWritesTheGivenWaveInSmallPeriods)
 {
     const auto plan = AudioOutputPlan("file", "/tmp/out.wav");

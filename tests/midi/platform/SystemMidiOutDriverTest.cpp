@@ -1,16 +1,15 @@
 #include "midi/platform/FluidSynthDevice.h"
 #include "midi/platform/SoundFontSearch.h"
 #include "midi/platform/SystemMidiOutDriver.h"
+#include "tests/support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -74,11 +73,11 @@ TEST_F(SystemMidiOutDriverTest, NotesPlayedThroughTheFileDriverReachTheWave)
     ASSERT_EQ(Driver.Open(handle, 0, &NoCallback, nullptr), MidiOutOk);
     TMidiOutHandle second = 0;
     EXPECT_EQ(Driver.Open(second, MidiMapper, &NoCallback, nullptr), MidiOutErrAllocated);
+    // Sent at once, while the SoundFont still loads: the note waits for it and then sounds.
     ASSERT_EQ(Driver.ShortMsg(handle, 0x7F3C90), MidiOutOk);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(WaitFor([&] { return WavePeak(Wave) > 1000; }));
     ASSERT_EQ(Driver.ShortMsg(handle, 0x7F3C80), MidiOutOk);
     ASSERT_EQ(Driver.Close(handle), MidiOutOk);
-    EXPECT_GT(WavePeak(Wave), 1000);
     // Closing freed the synthesizer for the next open.
     ASSERT_EQ(Driver.Open(second, MidiMapper, &NoCallback, nullptr), MidiOutOk);
     EXPECT_EQ(Driver.Close(second), MidiOutOk);
