@@ -2,8 +2,9 @@
 
 namespace {
 
-// A fresh stream may wait for its server for a while before it plays: not judged meanwhile.
-constexpr int64_t SettleUs = 2'000'000;
+// A fresh stream may wait for its server, and then play unevenly while the server settles its
+// latency: not judged meanwhile.
+constexpr int64_t SettleUs = 5'000'000;
 // Smaller drops are the jitter of when the requests come; larger ones are stalls, not a thread
 // kept from rendering.
 constexpr int64_t SmallestDropUs = 2'000;
@@ -18,6 +19,7 @@ void TUnderrunDetector::Restart(int64_t nowUs)
     FWindowLead = NoLead;
     FRestartUs = nowUs;
     FReferenceLead.reset();
+    FDropSeen = false;
 }
 
 void TUnderrunDetector::Period(int64_t nowUs, int frames)
@@ -40,9 +42,17 @@ uint64_t TUnderrunDetector::Underruns(int64_t nowUs)
         return FCount;
     if (FReferenceLead && nowUs - FRestartUs >= SettleUs) {
         const int64_t drop = *FReferenceLead - lead;
-        if (drop > SmallestDropUs * FRate / 1'000'000 && drop < LargestDropUs * FRate / 1'000'000)
+        if (drop > SmallestDropUs * FRate / 1'000'000 && drop < LargestDropUs * FRate / 1'000'000) {
+            // Time lost for good stays lost: a drop the next look still sees is a run dry, one
+            // that recovers was the server taking its data unevenly.
+            if (!FDropSeen) {
+                FDropSeen = true;
+                return FCount;
+            }
             ++FCount;
+        }
     }
+    FDropSeen = false;
     FReferenceLead = lead;
     return FCount;
 }

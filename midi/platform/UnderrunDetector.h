@@ -38,5 +38,6 @@ private:
     // The keeper's.
     int64_t FRestartUs = 0;
     std::optional<int64_t> FReferenceLead;
+    bool FDropSeen = false;
     uint64_t FCount = 0;
 };

@@ -20,7 +20,7 @@ public:
         FDetector.Restart(0);
     }
 
-    // Plays `seconds`; returns the underruns the keeper saw by then.
+    // Plays `seconds`; returns the underruns the keeper saw at its last look.
     uint64_t Play(double seconds)
     {
         const double end = FNowUs + seconds * 1e6;
@@ -30,7 +30,7 @@ public:
             FNowUs += FStepUs * FBurst;
             Look();
         }
-        return FDetector.Underruns(int64_t(FNowUs));
+        return FSeen;
     }
 
     // The audio thread is kept from running for `us`: the device plays on from the buffer and
@@ -44,6 +44,13 @@ public:
         Look();
     }
 
+    // The server takes `us` worth of frames at once after having waited.
+    void Catch(int64_t us)
+    {
+        for (int64_t request = 0; request < us / PeriodUs; ++request)
+            FDetector.Period(int64_t(FNowUs) + request * 20, Period);
+    }
+
     // The stream waits for its server: the full buffer is not played, nothing is asked for.
     void Wait(int64_t us)
     {
@@ -55,7 +62,7 @@ private:
     void Look()
     {
         if (FNowUs >= FNextLookUs) {
-            FDetector.Underruns(int64_t(FNowUs));
+            FSeen = FDetector.Underruns(int64_t(FNowUs));
             FNextLookUs += 250'000;
         }
     }
@@ -65,6 +72,7 @@ private:
     const double FStepUs;
     double FNowUs = 0;
     double FNextLookUs = 250'000;
+    uint64_t FSeen = 0;
 };
 
 TEST(UnderrunDetectorTest, AnOutputThatKeepsUpNeverRunsDry)
@@ -81,7 +89,7 @@ TEST(UnderrunDetectorTest, EachStarvationLongerThanTheBufferCountsOnce)
 {
     TUnderrunDetector detector(Rate);
     TPacedOutput output(detector, 4);
-    output.Play(3);
+    output.Play(6);
     output.Starve(3 * PeriodUs);
     EXPECT_EQ(output.Play(1), 0u) << "the buffer bridged it";
     output.Starve(4 * PeriodUs + 5'000);
@@ -89,7 +97,20 @@ TEST(UnderrunDetectorTest, EachStarvationLongerThanTheBufferCountsOnce)
     output.Starve(4 * PeriodUs + 3'000);
     output.Play(0.1);
     output.Starve(4 * PeriodUs + 3'000);
+    EXPECT_EQ(output.Play(2), 2u) << "two drops between two looks count once";
+    output.Starve(4 * PeriodUs + 3'000);
     EXPECT_EQ(output.Play(2), 3u);
+}
+
+TEST(UnderrunDetectorTest, ADropThatRecoversAtTheNextLookIsNoUnderrun)
+{
+    TUnderrunDetector detector(Rate);
+    TPacedOutput output(detector);
+    output.Play(6);
+    output.Wait(2 * PeriodUs); // the server takes nothing for a while ...
+    output.Play(0.25);
+    output.Catch(2 * PeriodUs); // ... and then makes up for it
+    EXPECT_EQ(output.Play(2), 0u);
 }
 
 TEST(UnderrunDetectorTest, StallsAndAFreshStreamsWaitAreNoUnderruns)
@@ -98,6 +119,8 @@ TEST(UnderrunDetectorTest, StallsAndAFreshStreamsWaitAreNoUnderruns)
     TPacedOutput output(detector);
     output.Play(0.5);
     output.Wait(20'000); // a fresh stream's server not playing yet
+    output.Play(3);
+    output.Wait(20'000); // nor playing evenly while it settles
     output.Play(3);
     output.Wait(1'500'000); // the server went away and came back
     EXPECT_EQ(output.Play(3), 0u);
