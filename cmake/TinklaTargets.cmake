@@ -38,11 +38,13 @@ function(tinkla_program_for source name_var)
   set(${name_var} ${name} PARENT_SCOPE)
 endfunction()
 
-# tinkla_tests(<dir> LINK libs... [LABELS labels...] [ENVIRONMENT vars...]):
+# tinkla_tests(<dir> LINK libs... [LABELS labels...] [ENVIRONMENT vars...] [SERIAL names...]):
 # one GoogleTest executable per <dir>/*Test.cpp, registered with CTest.
 # A file named *ConcurrencyTest.cpp also carries the label "concurrency" (the ThreadSanitizer run).
+# The programs named in SERIAL start and stop servers of their own (JACK, PulseAudio) and run
+# with no other test beside them.
 function(tinkla_tests dir)
-  cmake_parse_arguments(ARG "" "" "LINK;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LINK;LABELS;ENVIRONMENT;SERIAL" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*Test.cpp)
   foreach(source IN LISTS sources)
     tinkla_program_for(${source} name)
@@ -52,6 +54,9 @@ function(tinkla_tests dir)
       list(APPEND labels concurrency)
     endif()
     set(properties TIMEOUT 300)
+    if(name IN_LIST ARG_SERIAL)
+      list(APPEND properties RUN_SERIAL TRUE)
+    endif()
     if(labels)
       list(APPEND properties LABELS "${labels}")
     endif()

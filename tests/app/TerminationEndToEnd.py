@@ -46,7 +46,7 @@ def run_once(program, display, work, signal_number):
     wav_path = env["TINKLA_AUDIO_FILE"]
     tinkla = subprocess.Popen([program], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     try:
-        board = Window(env, "Tinkla")
+        board = Window(env, "Tinkla", program=tinkla)
         xdotool(env, "windowfocus", "--sync", board.id)
         time.sleep(0.5)  # let the synthesizer settle
         board.click(SONGS)

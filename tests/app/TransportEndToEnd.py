@@ -78,7 +78,7 @@ def main():
     env = program_env(display, work, HOME=home)
     tinkla = subprocess.Popen([program], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     try:
-        board = Window(env, "Tinkla")
+        board = Window(env, "Tinkla", program=tinkla)
         xdotool(env, "windowfocus", "--sync", board.id)
         time.sleep(0.5)
 

@@ -44,10 +44,13 @@ def program_env(display, work, **extra):
 class Window:
     """A top-level window found by its exact title; points are in its client coordinates."""
 
-    def __init__(self, env, title, timeout=20):
+    def __init__(self, env, title, timeout=20, program=None):
         self.env = env
         deadline = time.monotonic() + timeout
         while True:
+            if program is not None and program.poll() is not None:
+                output = program.stdout.read().decode(errors="replace") if program.stdout else ""
+                fail("tinkla ended with %d before a window titled %r appeared:\n%s" % (program.returncode, title, output))
             found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
                                    env=env, capture_output=True, text=True).stdout.split()
             if found:
