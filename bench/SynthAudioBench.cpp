@@ -38,12 +38,12 @@ class TMonitorRecorder {
 public:
     explicit TMonitorRecorder(const std::string& source)
     {
-        const pa_sample_spec spec = {PA_SAMPLE_FLOAT32LE, Rate, 1};
+        const pa_sample_spec format = {PA_SAMPLE_FLOAT32LE, Rate, 1};
         pa_buffer_attr attributes;
         attributes.maxlength = attributes.tlength = attributes.prebuf = attributes.minreq = uint32_t(-1);
         attributes.fragsize = ReadFrames * sizeof(float);
         int error = 0;
-        FStream.reset(pa_simple_new(nullptr, "tinkla-bench", PA_STREAM_RECORD, source.c_str(), "monitor", &spec,
+        FStream.reset(pa_simple_new(nullptr, "tinkla-bench", PA_STREAM_RECORD, source.c_str(), "monitor", &format,
                                     nullptr, &attributes, &error));
         if (!FStream)
             throw std::runtime_error(std::string("cannot record the monitor: ") + pa_strerror(error));
