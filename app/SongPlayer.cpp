@@ -109,13 +109,18 @@ void TSongPlayer::NOpenClick()
     }
     F.Transpose = 0;
     ShowOffset(F.Offset, 0);
-    if (F.Song.TrackCount() == 0) {
-        // Nothing could be read: no song is loaded, rather than a name that plays nothing.
+    // Without tracks, or with 0 ticks per quarter note (no tick has a length, so the song would
+    // never advance nor end), nothing is loaded, rather than a name that plays nothing.
+    QString unplayable;
+    if (F.Song.TrackCount() == 0)
+        unplayable = failure.isEmpty() ? QStringLiteral("里面没有音轨") : failure;
+    else if (F.Song.TicksPerQuarter() == 0)
+        unplayable = QStringLiteral("它的时间分度是 0（每个四分音符 0 个 tick），音符没有长短，无法播放");
+    if (!unplayable.isEmpty()) {
         F.Song.Clear();
         F.Song.SetFilename(std::string());
         ShowCaption(QString());
-        F.Dialogs.Inform(QStringLiteral("“%1”不是能播放的 MIDI 音乐文件：%2")
-                             .arg(QFileInfo(path).fileName(), failure.isEmpty() ? QStringLiteral("里面没有音轨") : failure));
+        F.Dialogs.Inform(QStringLiteral("“%1”不是能播放的 MIDI 音乐文件：%2").arg(QFileInfo(path).fileName(), unplayable));
         return;
     }
     ShowCaption(QFileInfo(path).fileName());

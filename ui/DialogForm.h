@@ -1,6 +1,6 @@
 // What the program's fixed dialogs share: a caption with only a close button, a client area
 // that cannot be resized, filled with the form's colour, centred on the screen, and push
-// buttons that Enter does not press unless they have the focus. Window thread only.
+// buttons that Enter presses only when they have the focus. Window thread only.
 #pragma once
 
 #include <QColor>
@@ -19,5 +19,5 @@ void SetUpFixedDialog(QDialog& dialog, const QString& caption, const QSize& clie
 // Qt from centring it over the owner when it is shown.
 void CentreOnScreen(QDialog& dialog);
 
-// Neither a default nor an auto-default button.
+// Neither a default nor an auto-default button; Enter presses it while it has the focus.
 QPushButton* NewDialogButton(QWidget* parent, const char* caption, const QRect& geometry);

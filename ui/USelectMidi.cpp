@@ -89,10 +89,6 @@ void TFSelectMidi::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
-            button->click();
-        event->accept();
-        return;
     case Qt::Key_Escape:
         event->accept();
         return;

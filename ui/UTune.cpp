@@ -95,6 +95,12 @@ void TNoteIcon::mouseReleaseEvent(QMouseEvent* event)
         OnClick();
 }
 
+// The second press of a double click starts no click of its own: a double click toggles once.
+void TNoteIcon::mouseDoubleClickEvent(QMouseEvent*)
+{
+    FPressed = false;
+}
+
 TFTune::TFTune(TMidiFile& song, TChannelSet& keyChannels, const std::atomic<bool>& playAlong, TMidiOutput& output,
                std::function<void(const std::exception&)> reportDeviceError, QWidget* parent)
     : QDialog(parent)

@@ -26,7 +26,7 @@ class TMidiFile;
 class TMidiOutput;
 
 // A 17 x 17 note icon: draws on a canvas of its own size and reports left clicks (a disabled
-// icon gets none).
+// icon gets none; a double click is one click).
 class TNoteIcon : public QWidget {
 public:
     explicit TNoteIcon(QWidget* parent);
@@ -45,6 +45,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     QPixmap FCanvas;

@@ -113,6 +113,19 @@ TEST_F(TTransportTest, ChoosingSongsAndFiles)
     Click(TTransportButtons::Play);
     EXPECT_EQ(Dialogs.Informed.back(), NoSong);
 
+    // A file of 0 ticks per quarter note would never advance: it replaces the loaded song with
+    // nothing and says why, so play asks for a song instead of lighting up for ever.
+    OpenFile(WriteSong(QStringLiteral("tune.mid"), HeaderChunk(0, 1, 96) + TrackChunk(Bytes({0x00, 0x90, 60, 100}))));
+    OpenFile(WriteSong(QStringLiteral("still.mid"), HeaderChunk(0, 1, 0) + TrackChunk(Bytes({0x00, 0x90, 60, 100}))));
+    ASSERT_EQ(Dialogs.Informed.size(), 5u);
+    EXPECT_TRUE(Dialogs.Informed.back().contains(QStringLiteral("still.mid")));
+    EXPECT_TRUE(Dialogs.Informed.back().contains(QStringLiteral("0")));
+    EXPECT_TRUE(Board->lblCaption->text().isEmpty());
+    EXPECT_TRUE(Board->MidiFile1->Filename().empty());
+    Click(TTransportButtons::Play);
+    EXPECT_EQ(Dialogs.Informed.back(), NoSong);
+    EXPECT_FALSE(Board->MidiFile1->Playing());
+
     // Cancelling the dialogs changes nothing.
     Dialogs.OnExec = nullptr;
     Click(TTransportButtons::Open);

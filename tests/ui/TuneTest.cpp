@@ -234,6 +234,30 @@ TEST_F(TuneTest, IconClicksLeaveAtMostOneEnabledIconSelectedAndHiddenOnesKeepThe
     EXPECT_TRUE(Driver.Shorts().empty());
 }
 
+TEST_F(TuneTest, ADoubleClickIsOneClickAndEnterPressesTheFocusedButton)
+{
+    TFTune& dialog = Open();
+    // Press, release and the double click a real pointer sends.
+    ClickIcon(dialog, 5);
+    QTest::mouseDClick(dialog.Image[4], Qt::LeftButton, {}, QPoint(8, 8));
+    EXPECT_TRUE(dialog.Image[4]->Selected);
+    EXPECT_EQ(LookOf(dialog, dialog.Image[4]), TLook::Selected);
+
+    dialog.Button1->setFocus();
+    QTest::keyClick(dialog.Button1, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(KeyChannels, TChannelSet{4});
+
+    TFTune& again = Open();
+    ClickIcon(again, 7);
+    again.Button2->setFocus();
+    QTest::keyClick(again.Button2, Qt::Key_Enter);
+    EXPECT_FALSE(again.isVisible());
+    EXPECT_EQ(again.result(), QDialog::Rejected);
+    EXPECT_EQ(KeyChannels, TChannelSet{4});
+}
+
 TEST_F(TuneTest, UncheckingInPlayAlongSilencesTheChannelAtOnceAndCancelDoesNotUndoIt)
 {
     ReadFirstSong();
