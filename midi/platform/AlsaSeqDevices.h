@@ -21,7 +21,8 @@ class TAlsaSeqPorts {
 public:
     TAlsaSeqPorts();
     ~TAlsaSeqPorts();
-    // Window thread. The output ports now present, each as a device named after its port.
+    // Any thread (the driver lists devices from whichever thread counts them); calls are
+    // serialised by FLock. The output ports now present, each as a device named after its port.
     std::vector<std::shared_ptr<TMidiOutDevice>> Devices();
 
 private:

@@ -1,5 +1,8 @@
 // The built-in General MIDI synthesizer: FluidSynth with one SoundFont, playing through the
 // first audio output of a plan that opens, or rendering on demand when there is none.
+//
+// Threads: as the engine interface says; FluidSynth's own audio thread renders and counts what
+// it produced, which the keeper reads.
 #pragma once
 
 #include "midi/platform/AudioOutputPlan.h"

@@ -1,5 +1,9 @@
 // The built-in synthesizer as a device of the list: FluidSynth with the SoundFont found on
 // this machine, playing through the audio output plan of the environment.
+//
+// Threads: Caps and Open from any thread (the in-use flag is taken atomically). The port it
+// opens sends from any thread, two at once included; its keeper thread tends the audio output
+// and reports later failures through the port's trouble report, on that thread.
 #pragma once
 
 #include "midi/platform/MidiOutPort.h"

@@ -1,5 +1,9 @@
 // The facade over a list of devices: numbers them 0..n-1 (device 0 doubling as the mapper),
 // hands out handles for open ports and routes messages to them.
+//
+// Threads: every call from any thread. The device list has a lock of its own; the table of open
+// ports is read under a shared lock by the sends (so several threads send at once) and changed
+// under an exclusive one by Open and Close.
 #pragma once
 
 #include "midi/platform/MidiOutDriver.h"

@@ -1,6 +1,10 @@
 // The synthesizer as the built-in device drives it: a SoundFont loaded late, an audio output
-// that is opened and closed at will, messages, and how far the output has got. TSynthKeeper
-// says which of its threads calls what.
+// that is opened and closed at will, messages, and how far the output has got.
+//
+// Threads: LoadSoundFont on the loader thread, once; OpenAudio and CloseAudio on one thread at a
+// time (the opener first, then the keeper thread); SendShort and SendLong from any thread;
+// Underruns, EnlargeBuffers, ActiveVoices and RenderedFrames on the keeper thread, while the
+// engine's own audio thread renders.
 #pragma once
 
 #include <cstddef>
